@@ -1,0 +1,115 @@
+#include "framework/Classes.h"
+
+#include <algorithm>
+
+namespace {
+TComponent* gLayoutRoot = nullptr;
+
+void Erase(std::vector<TComponent*>& list, TComponent* item) {
+    auto it = std::find(list.begin(), list.end(), item);
+    if (it != list.end())
+        list.erase(it);
+}
+}  // namespace
+
+TComponent* LayoutRoot() {
+    return gLayoutRoot;
+}
+
+void SetLayoutRoot(TComponent* root) {
+    gLayoutRoot = root;
+}
+
+TComponent::TComponent(TComponent* owner) {
+    if (owner)
+        owner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+    MarkDestroying();
+    // Watchers first: they may still look at what this component owns.
+    while (!FFreeNotifies.empty()) {
+        TComponent* watcher = FFreeNotifies.back();
+        FFreeNotifies.pop_back();
+        Erase(watcher->FFreeNotifies, this);
+        watcher->Notification(this, opRemove);
+    }
+    DestroyComponents();
+    if (FOwner)
+        FOwner->RemoveComponent(this);
+}
+
+TComponent* TComponent::FindComponent(const std::string& name) const {
+    if (name.empty())
+        return nullptr;
+    for (TComponent* c : FComponents)
+        if (c->FName == name)
+            return c;
+    return nullptr;
+}
+
+void TComponent::SetDesigning(bool value) {
+    if (value)
+        FComponentState |= csDesigning;
+    else
+        FComponentState &= ~csDesigning;
+}
+
+void TComponent::FreeNotification(TComponent* component) {
+    if (!component || component == this)
+        return;
+    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), component) == FFreeNotifies.end())
+        FFreeNotifies.push_back(component);
+    if (std::find(component->FFreeNotifies.begin(), component->FFreeNotifies.end(), this) ==
+        component->FFreeNotifies.end())
+        component->FFreeNotifies.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* component) {
+    if (!component)
+        return;
+    Erase(FFreeNotifies, component);
+    Erase(component->FFreeNotifies, this);
+}
+
+void TComponent::DestroyComponents() {
+    while (!FComponents.empty())
+        delete FComponents.back();  // unlinks itself through RemoveComponent
+}
+
+bool TComponent::SetProperty(const std::string& name, const TLayoutValue& value) {
+    if (name == "Name") {
+        FName = value.Str;
+        return true;
+    }
+    return false;
+}
+
+void TComponent::Loaded() {
+    FComponentState &= ~csLoading;
+}
+
+std::any TComponent::MethodAddress(const std::string&) const {
+    return {};
+}
+
+void TComponent::Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove)
+        RemoveFreeNotification(component);
+    // Owned components hear of every insertion and removal in their owner.
+    for (size_t i = 0; i < FComponents.size(); ++i)
+        if (FComponents[i] != component)
+            FComponents[i]->Notification(component, operation);
+}
+
+void TComponent::InsertComponent(TComponent* component) {
+    FComponents.push_back(component);
+    component->FOwner = this;
+    Notification(component, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* component) {
+    Notification(component, opRemove);
+    Erase(FComponents, component);
+    component->FOwner = nullptr;
+}

@@ -1,0 +1,159 @@
+// Components, bound methods, exceptions and string lists: the non-visual core
+// of the window framework.
+#pragma once
+
+#include <any>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+class TObject {
+public:
+    virtual ~TObject() = default;
+};
+
+// A bound method: a routine together with the object it is called on, two
+// words wide like a method pointer, comparable, and cheap to copy. Events and
+// replaceable message procedures are bound methods.
+template <typename... Args>
+struct TMethod {
+    using TCode = void (*)(void*, Args...);
+    TCode Code = nullptr;
+    void* Data = nullptr;
+
+    explicit operator bool() const noexcept { return Code != nullptr; }
+    bool operator==(const TMethod&) const = default;
+    void operator()(Args... args) const { Code(Data, std::forward<Args>(args)...); }
+};
+
+template <auto Method>
+struct TMethodBinder;
+
+template <class C, class... Args, void (C::*Method)(Args...)>
+struct TMethodBinder<Method> {
+    static void Thunk(void* self, Args... args) { (static_cast<C*>(self)->*Method)(std::forward<Args>(args)...); }
+    static TMethod<Args...> Make(C* self) { return {&Thunk, self}; }
+};
+
+// Bind<&TMovie::TimerTick>(this). Binding a virtual method dispatches virtually.
+template <auto Method, class C>
+auto Bind(C* self) {
+    return TMethodBinder<Method>::Make(self);
+}
+
+using TNotifyEvent = TMethod<TObject*>;
+
+// The one exception class of the program: a message for the user.
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message) : FMessage(std::move(message)) {}
+    const std::string& Message() const noexcept { return FMessage; }
+    const char* what() const noexcept override { return FMessage.c_str(); }
+
+private:
+    std::string FMessage;
+};
+
+class TStrings : public TObject {
+public:
+    int Count() const { return static_cast<int>(FItems.size()); }
+    const std::string& operator[](int index) const { return FItems.at(static_cast<size_t>(index)); }
+    void Add(std::string s) { FItems.push_back(std::move(s)); }
+    void Clear() { FItems.clear(); }
+    const std::vector<std::string>& Items() const { return FItems; }
+
+private:
+    std::vector<std::string> FItems;
+};
+
+// Not sorted, duplicates allowed: the list keeps what it is given, in order.
+class TStringList : public TStrings {};
+
+// A value read from a window layout.
+struct TLayoutValue {
+    enum TKind { vkInteger, vkString, vkIdent };
+    TKind Kind = vkInteger;
+    int64_t Int = 0;
+    std::string Str;  // text of a string (code page 932) or an identifier
+
+    bool IsIdent(const char* s) const { return Kind == vkIdent && Str == s; }
+};
+
+enum TOperation { opInsert, opRemove };
+
+class TComponent : public TObject {
+public:
+    enum : unsigned { csLoading = 1, csDesigning = 2, csDestroying = 4 };
+
+    explicit TComponent(TComponent* owner);
+    ~TComponent() override;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    TComponent* Owner() const { return FOwner; }
+    const std::string& Name() const { return FName; }
+    void SetName(const std::string& name) { FName = name; }
+    int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+    TComponent* Components(int index) const { return FComponents.at(static_cast<size_t>(index)); }
+    TComponent* FindComponent(const std::string& name) const;
+
+    unsigned ComponentState() const { return FComponentState; }
+    bool Loading() const { return (FComponentState & csLoading) != 0; }
+    bool Designing() const { return (FComponentState & csDesigning) != 0; }
+    bool Destroying() const { return (FComponentState & csDestroying) != 0; }
+    // What a form designer would set on the components it shows.
+    void SetDesigning(bool value);
+
+    // Asks for a removal notification when `component` is destroyed (and
+    // gives one to `component` when this is destroyed).
+    void FreeNotification(TComponent* component);
+    void RemoveFreeNotification(TComponent* component);
+
+    // Frees the owned components, the most recently created first.
+    void DestroyComponents();
+
+    // Window layouts: one property as read from the layout, in stored order.
+    // Returns false for a property the class does not know.
+    virtual bool SetProperty(const std::string& name, const TLayoutValue& value);
+    // Runs on each component once its owner's whole layout has been read.
+    virtual void Loaded();
+    void BeginLoading() { FComponentState |= csLoading; }
+
+    // Published methods and fields that a layout names, looked up on the root.
+    virtual std::any MethodAddress(const std::string& name) const;
+    virtual TComponent** FieldAddress(const std::string& name) { return nullptr; }
+
+protected:
+    virtual void Notification(TComponent* component, TOperation operation);
+    void MarkDestroying() { FComponentState |= csDestroying; }
+
+private:
+    void InsertComponent(TComponent* component);
+    void RemoveComponent(TComponent* component);
+    void RemoveNotification(TComponent* component);
+
+    TComponent* FOwner = nullptr;
+    std::string FName;
+    std::vector<TComponent*> FComponents;
+    std::vector<TComponent*> FFreeNotifies;
+    unsigned FComponentState = 0;
+};
+
+// Typed lookup of a published method for an event property of a layout.
+template <class TEvent>
+TEvent LayoutMethod(TComponent* self, const TLayoutValue& value);
+
+// The component whose layout is being read (its methods are looked up there).
+TComponent* LayoutRoot();
+void SetLayoutRoot(TComponent* root);
+
+template <class TEvent>
+TEvent LayoutMethod(TComponent* self, const TLayoutValue& value) {
+    TComponent* root = LayoutRoot();
+    std::any m = root ? root->MethodAddress(value.Str) : std::any();
+    if (const TEvent* e = std::any_cast<TEvent>(&m))
+        return *e;
+    throw Exception("Method not found: " + value.Str);
+}

@@ -1,0 +1,147 @@
+#include "framework/ExtCtrls.h"
+
+#include "framework/Forms.h"
+
+namespace {
+TBevelCut BevelFromLayout(const TLayoutValue& v) {
+    if (v.IsIdent("bvLowered"))
+        return bvLowered;
+    if (v.IsIdent("bvRaised"))
+        return bvRaised;
+    return bvNone;
+}
+}  // namespace
+
+// ------------------------------------------------------------------ TPanel
+
+TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
+    FWidth = 185;
+    FHeight = 41;
+}
+
+void TPanel::SetBevelInner(TBevelCut value) {
+    FBevelInner = value;
+    if (FHandle)
+        InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TPanel::SetBevelOuter(TBevelCut value) {
+    FBevelOuter = value;
+    if (FHandle)
+        InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TPanel::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.WinClassName = "Pelorin.TPanel";
+    p.ClassStyle = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+}
+
+void TPanel::Paint(HDC dc) {
+    RECT r;
+    GetClientRect(FHandle, &r);
+    if (FBevelOuter != bvNone)
+        DrawEdge(dc, &r, FBevelOuter == bvRaised ? BDR_RAISEDOUTER : BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    if (FBevelInner != bvNone)
+        DrawEdge(dc, &r, FBevelInner == bvRaised ? BDR_RAISEDINNER : BDR_SUNKENINNER, BF_RECT | BF_ADJUST);
+    if (!FCaption.empty()) {
+        SetBkMode(dc, TRANSPARENT);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(FHandle, WM_GETFONT, 0, 0)));
+        DrawTextA(dc, FCaption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        SelectObject(dc, old);
+    }
+}
+
+bool TPanel::SetProperty(const std::string& name, const TLayoutValue& v) {
+    if (name == "BevelInner")
+        SetBevelInner(BevelFromLayout(v));
+    else if (name == "BevelOuter")
+        SetBevelOuter(BevelFromLayout(v));
+    else
+        return TWinControl::SetProperty(name, v);
+    return true;
+}
+
+// ------------------------------------------------------------------ TTimer
+
+namespace {
+const char kTimerClass[] = "Pelorin.TTimer";
+}
+
+TTimer::TTimer(TComponent* owner) : TComponent(owner) {
+    static ATOM atom = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &TTimer::TimerWndProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kTimerClass;
+        return RegisterClassA(&wc);
+    }();
+    (void)atom;
+    FWindow = CreateWindowExA(0, kTimerClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
+                              nullptr);
+    if (!FWindow)
+        throw Exception("Cannot create the timer window");
+    SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TTimer::~TTimer() {
+    KillTimer(FWindow, 1);
+    SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+    DestroyWindow(FWindow);
+}
+
+void TTimer::SetEnabled(bool value) {
+    if (value != FEnabled) {
+        FEnabled = value;
+        UpdateTimer();
+    }
+}
+
+void TTimer::SetInterval(UINT value) {
+    if (value != FInterval) {
+        FInterval = value;
+        UpdateTimer();
+    }
+}
+
+void TTimer::SetOnTimer(TNotifyEvent handler) {
+    FOnTimer = handler;
+    UpdateTimer();
+}
+
+void TTimer::UpdateTimer() {
+    KillTimer(FWindow, 1);
+    if (FEnabled && FInterval != 0 && FOnTimer && !Designing())
+        SetTimer(FWindow, 1, FInterval, nullptr);
+}
+
+void TTimer::Timer() {
+    if (FEnabled && FOnTimer)
+        FOnTimer(this);
+}
+
+LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER) {
+        if (auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA))) {
+            try {
+                timer->Timer();
+            } catch (...) {
+                Application->HandleException(timer);
+            }
+        }
+        return 0;
+    }
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+bool TTimer::SetProperty(const std::string& name, const TLayoutValue& v) {
+    if (name == "Enabled")
+        SetEnabled(v.IsIdent("True"));
+    else if (name == "Interval")
+        SetInterval(static_cast<UINT>(v.Int));
+    else if (name == "OnTimer")
+        SetOnTimer(LayoutMethod<TNotifyEvent>(this, v));
+    else
+        return TComponent::SetProperty(name, v);
+    return true;
+}

@@ -1,0 +1,350 @@
+#include "framework/Forms.h"
+
+#include <objbase.h>
+
+#include "framework/Layout.h"
+
+TApplication* Application = new TApplication(nullptr);
+
+namespace {
+BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM data) {
+    if (IsWindowVisible(wnd) && IsWindowEnabled(wnd))
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
+    return TRUE;
+}
+}  // namespace
+
+// --------------------------------------------------------------- TCustomForm
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+    FVisible = false;
+    FWidth = 320;
+    FHeight = 240;
+}
+
+TCustomForm::~TCustomForm() {
+    MarkDestroying();
+    DestroyComponents();
+    DestroyHandle();
+    if (FFontHandle)
+        DeleteObject(FFontHandle);
+}
+
+void TCustomForm::InitializeForm(const char* layoutResource) {
+    ReadLayout(this, layoutResource);
+    DoCreate();
+}
+
+void TCustomForm::DoCreate() {
+    if (!OnCreate)
+        return;
+    try {
+        OnCreate(this);
+    } catch (...) {
+        Application->HandleException(this);
+    }
+}
+
+void TCustomForm::DoShow() {
+    if (!OnShow)
+        return;
+    try {
+        OnShow(this);
+    } catch (...) {
+        Application->HandleException(this);
+    }
+}
+
+HFONT TCustomForm::FontHandle() {
+    if (!FFontHandle) {
+        LOGFONTA lf{};
+        lf.lfHeight = FFont.Height;
+        lf.lfCharSet = FFont.Charset;
+        lstrcpynA(lf.lfFaceName, FFont.Name.c_str(), LF_FACESIZE);
+        FFontHandle = CreateFontIndirectA(&lf);
+    }
+    return FFontHandle;
+}
+
+void TCustomForm::SetBorderStyle(TBorderStyle value) {
+    if (value == FBorderStyle)
+        return;
+    FBorderStyle = value;
+    // The frame is chosen when the window is made; a new frame, a new window.
+    RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle value) {
+    if (value == FFormStyle)
+        return;
+    FFormStyle = value;
+    RecreateWnd();
+}
+
+void TCustomForm::SetPosition(TPosition value) {
+    // Placement only matters when the form is first shown: no new window.
+    FPosition = value;
+}
+
+void TCustomForm::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.WinClassName = "Pelorin.TForm";
+    p.Style = WS_CLIPCHILDREN;
+    p.ExStyle = 0;
+    if (FParent)
+        p.Style |= WS_CHILD | WS_CLIPSIBLINGS;
+    else
+        p.WndParent = nullptr;
+    if (FBorderStyle == bsDialog) {
+        p.Style |= (FParent ? 0 : WS_POPUP) | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        p.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+    } else {
+        p.Style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    }
+    if (FFormStyle == fsStayOnTop && !FParent)
+        p.ExStyle |= WS_EX_TOPMOST;
+}
+
+void TCustomForm::CreateWnd() {
+    TWinControl::CreateWnd();
+    if (FVisible)
+        ShowWindow(FHandle, SW_SHOWNORMAL);
+}
+
+SIZE TCustomForm::FrameExtent() {
+    if (FHandle) {
+        RECT w, c;
+        GetWindowRect(FHandle, &w);
+        GetClientRect(FHandle, &c);
+        return {(w.right - w.left) - c.right, (w.bottom - w.top) - c.bottom};
+    }
+    TCreateParams p;
+    p.WndParent = nullptr;
+    TCustomForm::CreateParams(p);
+    RECT r{0, 0, 0, 0};
+    AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+int TCustomForm::ClientWidth() {
+    return FHandle ? TWinControl::ClientWidth() : FWidth - FrameExtent().cx;
+}
+
+int TCustomForm::ClientHeight() {
+    return FHandle ? TWinControl::ClientHeight() : FHeight - FrameExtent().cy;
+}
+
+void TCustomForm::SetClientWidth(int value) {
+    SetBounds(FLeft, FTop, value + FrameExtent().cx, FHeight);
+}
+
+void TCustomForm::SetClientHeight(int value) {
+    SetBounds(FLeft, FTop, FWidth, value + FrameExtent().cy);
+}
+
+void TCustomForm::Show() {
+    ShowWithState(SW_SHOWNORMAL);
+}
+
+void TCustomForm::SetVisible(bool value) {
+    if (value)
+        ShowWithState(SW_SHOWNORMAL);
+    else {
+        FVisible = false;
+        if (FHandle)
+            ShowWindow(FHandle, SW_HIDE);
+    }
+}
+
+void TCustomForm::ShowWithState(int showCommand) {
+    HandleNeeded();
+    if (!FShownOnce) {
+        FShownOnce = true;
+        if (FPosition == poScreenCenter && !FParent) {
+            int left = (GetSystemMetrics(SM_CXSCREEN) - FWidth) / 2;
+            int top = (GetSystemMetrics(SM_CYSCREEN) - FHeight) / 2;
+            SetBounds(left, top, FWidth, FHeight);
+        }
+    }
+    bool wasVisible = FVisible;
+    FVisible = true;
+    if (!wasVisible)
+        DoShow();
+    if (FHandle)
+        ShowWindow(FHandle, showCommand);
+}
+
+int TCustomForm::ShowModal() {
+    if (FVisible || FModal)
+        throw Exception("Cannot make a visible window modal");
+    // Every other window of this thread waits until the dialog is closed.
+    std::vector<HWND> disabled;
+    HandleNeeded();
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
+    for (HWND wnd : disabled)
+        EnableWindow(wnd, FALSE);
+    FModal = true;
+    FModalResult = mrNone;
+    try {
+        Show();
+        while (FModalResult == mrNone) {
+            if (!Application->HandleMessage(true)) {
+                FModalResult = mrCancel;
+                PostQuitMessage(0);  // the outer loop must see it too
+            }
+        }
+    } catch (...) {
+        for (HWND wnd : disabled)
+            EnableWindow(wnd, TRUE);
+        FModal = false;
+        throw;
+    }
+    for (HWND wnd : disabled)
+        EnableWindow(wnd, TRUE);
+    Hide();
+    FModal = false;
+    return FModalResult;
+}
+
+void TCustomForm::Close() {
+    if (FModal) {
+        FModalResult = mrCancel;
+        return;
+    }
+    if (Application->MainForm() == this)
+        Application->Terminate();
+    else
+        Hide();
+}
+
+void TCustomForm::WndProc(TMessage& m) {
+    switch (m.Msg) {
+        case WM_CLOSE:
+            Close();
+            m.Result = 0;
+            break;
+        default:
+            TWinControl::WndProc(m);
+    }
+}
+
+bool TCustomForm::SetProperty(const std::string& name, const TLayoutValue& v) {
+    if (name == "BorderStyle")
+        SetBorderStyle(v.IsIdent("bsDialog") ? bsDialog : bsSizeable);
+    else if (name == "FormStyle")
+        SetFormStyle(v.IsIdent("fsStayOnTop") ? fsStayOnTop : fsNormal);
+    else if (name == "Position")
+        SetPosition(v.IsIdent("poScreenCenter") ? poScreenCenter : poDesigned);
+    else if (name == "ClientWidth")
+        SetClientWidth(static_cast<int>(v.Int));
+    else if (name == "ClientHeight")
+        SetClientHeight(static_cast<int>(v.Int));
+    else if (name == "Font.Name")
+        FFont.Name = v.Str;
+    else if (name == "Font.Height")
+        FFont.Height = static_cast<int>(v.Int);
+    else if (name == "Font.Charset")
+        FFont.Charset = v.IsIdent("SHIFTJIS_CHARSET") ? SHIFTJIS_CHARSET : static_cast<BYTE>(v.Int);
+    else if (name == "Font.Color")
+        FFont.Color = v.IsIdent("clWindowText") ? clWindowText : static_cast<TColor>(v.Int);
+    else if (name == "OnCreate")
+        OnCreate = LayoutMethod<TNotifyEvent>(this, v);
+    else if (name == "OnShow")
+        OnShow = LayoutMethod<TNotifyEvent>(this, v);
+    else
+        return TWinControl::SetProperty(name, v);
+    return true;
+}
+
+// -------------------------------------------------------------- TApplication
+
+void TApplication::Initialize() {
+    FComInitialized = SUCCEEDED(CoInitialize(nullptr));
+}
+
+void TApplication::Finalize() {
+    DestroyComponents();
+    FMainForm = nullptr;
+    if (FComInitialized) {
+        CoUninitialize();
+        FComInitialized = false;
+    }
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == FMainForm)
+        FMainForm = nullptr;
+}
+
+bool TApplication::HandleMessage(bool wait) {
+    MSG msg;
+    if (wait) {
+        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+            FTerminated = true;
+            return false;
+        }
+    } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        return false;
+    } else if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        return false;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    while (HandleMessage(false)) {
+    }
+}
+
+void TApplication::Run() {
+    if (FMainForm) {
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        GetStartupInfoA(&si);
+        int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWNORMAL;
+        if (show == SW_SHOWDEFAULT || show == SW_HIDE)
+            show = SW_SHOWNORMAL;
+        try {
+            FMainForm->ShowWithState(show);
+        } catch (...) {
+            HandleException(FMainForm);
+        }
+    }
+    while (!FTerminated)
+        HandleMessage(true);
+}
+
+void TApplication::Terminate() {
+    FTerminated = true;
+    PostQuitMessage(0);
+}
+
+void TApplication::ShowMessage(const std::string& text) {
+    ::MessageBoxA(nullptr, text.c_str(), Title.c_str(), MB_OK | MB_TASKMODAL);
+}
+
+void TApplication::ShowException(const Exception& error) {
+    ::MessageBoxA(nullptr, error.Message().c_str(), Title.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+void TApplication::HandleException(TObject* sender) {
+    auto report = [&](const Exception& e) {
+        if (OnException)
+            OnException(sender, e);
+        else
+            ShowException(e);
+    };
+    try {
+        throw;
+    } catch (const Exception& e) {
+        report(e);
+    } catch (const std::exception& e) {
+        report(Exception(e.what()));
+    } catch (...) {
+        report(Exception("Unknown error"));
+    }
+}

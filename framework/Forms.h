@@ -1,0 +1,139 @@
+// Forms and the application object: top-level windows with frame styles,
+// placement and modal showing; the message loop and the program's message
+// and error boxes.
+#pragma once
+
+#include "framework/Controls.h"
+
+enum TBorderStyle { bsSizeable, bsDialog };
+enum TFormStyle { fsNormal, fsStayOnTop };
+enum TPosition { poDesigned, poScreenCenter };
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
+
+// The form's font: a fixed pixel height, never rescaled for the screen's DPI.
+struct TFont {
+    std::string Name = "ＭＳ Ｐゴシック";
+    int Height = -12;
+    BYTE Charset = SHIFTJIS_CHARSET;
+    TColor Color = clWindowText;
+};
+
+class TCustomForm : public TWinControl {
+public:
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle value);
+    TFormStyle FormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle value);
+    TPosition Position() const { return FPosition; }
+    void SetPosition(TPosition value);
+
+    int ClientWidth() override;
+    int ClientHeight() override;
+    void SetClientWidth(int value);
+    void SetClientHeight(int value);
+
+    TFont& Font() { return FFont; }
+    HFONT FontHandle();
+
+    void Show();
+    void Hide() { SetVisible(false); }
+    void SetVisible(bool value) override;
+    // Shows the form as the process's start-up show state asks (SW_*).
+    void ShowWithState(int showCommand);
+    int ShowModal();
+    void Close();
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult value) { FModalResult = value; }
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+
+    bool SetProperty(const std::string& name, const TLayoutValue& value) override;
+
+protected:
+    // Reads the form's layout from the resource named after it, runs every
+    // component's after-loading step, then the creation handler. Called at
+    // the end of the most derived constructor.
+    void InitializeForm(const char* layoutResource);
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void WndProc(TMessage& message) override;
+    void DoCreate();
+    void DoShow();
+    // Frame size around the client area for the current styles.
+    SIZE FrameExtent();
+
+private:
+    TBorderStyle FBorderStyle = bsSizeable;
+    TFormStyle FFormStyle = fsNormal;
+    TPosition FPosition = poDesigned;
+    TFont FFont;
+    HFONT FFontHandle = nullptr;
+    TModalResult FModalResult = mrNone;
+    bool FModal = false;
+    bool FShownOnce = false;
+};
+
+class TForm : public TCustomForm {
+public:
+    using TCustomForm::TCustomForm;
+};
+
+using TExceptionEvent = TMethod<TObject*, const Exception&>;
+
+class TApplication : public TComponent {
+public:
+    explicit TApplication(TComponent* owner) : TComponent(owner) {}
+
+    // Enters COM for the user-interface thread.
+    void Initialize();
+    // Destroys the forms, newest first, and leaves COM.
+    void Finalize();
+
+    template <class T>
+    void CreateForm(T*& reference) {
+        reference = nullptr;
+        T* form = new T(this);
+        reference = form;
+        if (!FMainForm) {
+            form->HandleNeeded();
+            FMainForm = form;
+        }
+    }
+    TCustomForm* MainForm() const { return FMainForm; }
+    void SetMainForm(TCustomForm* form) { FMainForm = form; }
+
+    // Shows the main form as the start-up show state asks, then dispatches
+    // messages until Terminate.
+    void Run();
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+    void SetTerminated(bool value) { FTerminated = value; }
+    // Dispatches what is waiting; returns at once when nothing is.
+    void ProcessMessages();
+    bool HandleMessage(bool wait);
+
+    std::string Title;
+
+    // The plain message box: modal, centred on the screen, the title as
+    // caption, one OK button, no icon.
+    void ShowMessage(const std::string& text);
+    // Call inside a catch block: shows the error through OnException, or in
+    // the error box (title as caption, error icon, the error's message).
+    void HandleException(TObject* sender);
+    void ShowException(const Exception& error);
+    TExceptionEvent OnException;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    TCustomForm* FMainForm = nullptr;
+    bool FTerminated = false;
+    bool FComInitialized = false;
+};
+
+extern TApplication* Application;
