@@ -366,7 +366,10 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
         if (l != FLeft || t != FTop || w != FWidth || h != FHeight)
             UpdateBounds(l, t, w, h);
     } else {
+        bool resized = width != FWidth || height != FHeight;
         TControl::SetBounds(left, top, width, height);
+        if (resized)
+            AlignControls();
     }
 }
 

@@ -61,6 +61,7 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void WndProc(TMessage& message) override;
+    HFONT ControlFont() override { return FontHandle(); }
     void DoCreate();
     void DoShow();
     // Frame size around the client area for the current styles.

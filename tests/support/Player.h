@@ -1,0 +1,52 @@
+// Drives the real Pelorin.exe from outside, as a user would see it: starts it,
+// finds its windows, reads rectangles, styles and captions, answers its
+// message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Host path (as CTest passes it) to the Windows path Wine sees.
+std::string HostToWinePath(const std::string& hostPath);
+// A file of the test data folder, as a Windows path.
+std::string TestDataFile(const std::string& name);
+
+struct TWindowInfo {
+    RECT Window{};
+    SIZE Client{};
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    std::string Caption;
+};
+TWindowInfo ReadWindowInfo(HWND wnd);
+
+struct TMessageBoxInfo {
+    std::string Caption;
+    std::string Text;
+    std::vector<std::string> Buttons;  // visible buttons, in creation order
+    bool HasIcon = false;
+};
+TMessageBoxInfo ReadMessageBox(HWND box);
+// Presses the box's button with this caption, as a click would.
+bool PressButton(HWND box, const std::string& caption);
+
+class TPlayerProcess {
+public:
+    // Starts build/Pelorin.exe with this argument text after the program name.
+    explicit TPlayerProcess(const std::string& arguments);
+    ~TPlayerProcess();
+
+    DWORD ProcessId() const { return FInfo.dwProcessId; }
+    // The main window once visible, or null after the timeout.
+    HWND WaitForMainWindow(DWORD timeoutMs = 15000);
+    // A message box of the process, or null after the timeout.
+    HWND WaitForMessageBox(DWORD timeoutMs = 15000);
+    // Waits for the process to end; false on timeout.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    bool Running();
+
+private:
+    PROCESS_INFORMATION FInfo{};
+};
