@@ -29,7 +29,7 @@ std::string Quoted(const std::string& s) {
 void CloseAndExpectExit(TPlayerProcess& player, HWND wnd) {
     PostMessageA(wnd, WM_CLOSE, 0, 0);
     DWORD code = 1234;
-    ASSERT_TRUE(player.WaitForExit(10000, &code));
+    ASSERT_TRUE(player.WaitForExit(60000, &code));
     EXPECT_EQ(code, 0u);
 }
 
@@ -63,7 +63,7 @@ TEST(Pelorin, WithoutArgumentsShowsTheDesignedWindowCentred) {
 
 TEST(Pelorin, FolderAsFirstArgumentGivesTheNormalWindow) {
     const char* dir = std::getenv("PELORIN_TEST_DATA");
-    TPlayerProcess player(Quoted(HostToWinePath(dir ? dir : ".")) + " 10 20");
+    TPlayerProcess player(Quoted(WinePath(dir ? dir : ".")) + " 10 20");
     HWND wnd = player.WaitForMainWindow();
     ASSERT_NE(wnd, nullptr);
     TWindowInfo info = ReadWindowInfo(wnd);
@@ -74,7 +74,7 @@ TEST(Pelorin, FolderAsFirstArgumentGivesTheNormalWindow) {
 }
 
 TEST(Pelorin, ViewerModePlaysOnceAndExits) {
-    TPlayerProcess player(Quoted(TestDataFile(kClip)));
+    TPlayerProcess player(Quoted(TestData(kClip)));
     HWND wnd = player.WaitForMainWindow();
     ASSERT_NE(wnd, nullptr);
     TWindowInfo info = ReadWindowInfo(wnd);
@@ -88,7 +88,7 @@ TEST(Pelorin, ViewerModePlaysOnceAndExits) {
     EXPECT_TRUE(info.ExStyle & WS_EX_ACCEPTFILES);
     EXPECT_TRUE(player.Running());
     DWORD code = 1234;
-    ASSERT_TRUE(player.WaitForExit(20000, &code)) << "the viewer did not close at the end of the clip";
+    ASSERT_TRUE(player.WaitForExit(60000, &code)) << "the viewer did not close at the end of the clip";
     EXPECT_EQ(code, 0u);
 }
 
@@ -103,7 +103,7 @@ class PelorinPlacement : public testing::TestWithParam<TPlacementCase> {};
 
 TEST_P(PelorinPlacement, WindowStandsWhereTheArgumentsSay) {
     const TPlacementCase& c = GetParam();
-    TPlayerProcess player(Quoted(TestDataFile(kClip)) + " " + c.Arguments);
+    TPlayerProcess player(Quoted(TestData(kClip)) + " " + c.Arguments);
     HWND wnd = player.WaitForMainWindow();
     ASSERT_NE(wnd, nullptr);
     TWindowInfo info = ReadWindowInfo(wnd);
@@ -129,12 +129,13 @@ INSTANTIATE_TEST_SUITE_P(
                     TPlacementCase{"abc -5", -1, -1, 640, 480}));
 
 TEST(Pelorin, UnplayableFileIsReportedTwiceAndTheWindowWaits) {
-    TPlayerProcess player(Quoted(TestDataFile(kUnplayable)));
+    TPlayerProcess player(Quoted(TestData(kUnplayable)));
     // Once while the window is created, once when it is first shown.
     for (int i = 0; i < 2; ++i) {
-        HWND box = player.WaitForMessageBox();
+        HWND box = player.WaitForMessageBox(60000);
         ASSERT_NE(box, nullptr) << "message " << i + 1;
-        TMessageBoxInfo msg = ReadMessageBox(box);
+        TMessageBoxInfo msg;
+        ASSERT_TRUE(ReadMessageBox(box, msg));
         EXPECT_EQ(msg.Text, "このファイルは再生できません");
         EXPECT_EQ(msg.Caption, "Pelorin");
         EXPECT_EQ(msg.Buttons, std::vector<std::string>{"OK"});

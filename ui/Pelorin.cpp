@@ -2,11 +2,18 @@
 #include <windows.h>
 
 #include "framework/Forms.h"
+#include "ui/Unit1.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->Title = "Pelorin";
-    Application->Run();
+    try {
+        Application->CreateForm(Form1);
+        // The About box is created here, second, and kept hidden.
+        Application->Run();
+    } catch (...) {
+        Application->HandleException(Application);
+    }
     Application->Finalize();
     return 0;
 }

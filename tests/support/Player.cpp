@@ -23,6 +23,7 @@ BOOL CALLBACK FindProcessWindow(HWND wnd, LPARAM param) {
 }
 
 HWND WaitForWindow(DWORD pid, const char* cls, DWORD timeoutMs) {
+    timeoutMs = Scaled(timeoutMs);
     DWORD start = GetTickCount();
     do {
         TFindData data{pid, cls, nullptr};
@@ -34,22 +35,8 @@ HWND WaitForWindow(DWORD pid, const char* cls, DWORD timeoutMs) {
     return nullptr;
 }
 
-BOOL CALLBACK CollectChild(HWND wnd, LPARAM param) {
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(wnd);
-    return TRUE;
-}
 
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> list;
-    EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&list));
-    return list;
-}
 
-std::string ClassOf(HWND wnd) {
-    char cls[64] = {};
-    GetClassNameA(wnd, cls, sizeof cls);
-    return cls;
-}
 
 std::string TextOf(HWND wnd) {
     char text[1024] = {};
@@ -58,17 +45,10 @@ std::string TextOf(HWND wnd) {
 }
 }  // namespace
 
-std::string HostToWinePath(const std::string& hostPath) {
-    std::string path = hostPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path.rfind('\\', 0) == 0 ? "Z:" + path : path;
-}
-
-std::string TestDataFile(const std::string& name) {
-    const char* dir = std::getenv("PELORIN_TEST_DATA");
-    return HostToWinePath(std::string(dir ? dir : ".") + "/" + name);
+DWORD Scaled(DWORD ms) {
+    // Where the player runs emulated (a 32-bit build on a machine without
+    // native 32-bit execution), everything it does takes far longer.
+    return std::getenv("PELORIN_SLOW") ? ms * 30 : ms;
 }
 
 TWindowInfo ReadWindowInfo(HWND wnd) {
@@ -83,40 +63,9 @@ TWindowInfo ReadWindowInfo(HWND wnd) {
     return info;
 }
 
-TMessageBoxInfo ReadMessageBox(HWND box) {
-    TMessageBoxInfo info;
-    info.Caption = TextOf(box);
-    for (HWND child : Children(box)) {
-        if (!IsWindowVisible(child))
-            continue;
-        std::string cls = ClassOf(child);
-        if (lstrcmpiA(cls.c_str(), "Button") == 0) {
-            info.Buttons.push_back(TextOf(child));
-        } else if (lstrcmpiA(cls.c_str(), "Static") == 0) {
-            if (GetWindowLongA(child, GWL_STYLE) & SS_ICON) {
-                if (SendMessageA(child, STM_GETICON, 0, 0))
-                    info.HasIcon = true;
-            } else if (GetDlgCtrlID(child) == 0xFFFF) {
-                info.Text = TextOf(child);
-            }
-        }
-    }
-    return info;
-}
-
-bool PressButton(HWND box, const std::string& caption) {
-    for (HWND child : Children(box)) {
-        if (IsWindowVisible(child) && lstrcmpiA(ClassOf(child).c_str(), "Button") == 0 && TextOf(child) == caption) {
-            PostMessageA(child, BM_CLICK, 0, 0);
-            return true;
-        }
-    }
-    return false;
-}
-
 TPlayerProcess::TPlayerProcess(const std::string& arguments) {
     const char* exe = std::getenv("PELORIN_EXE");
-    std::string path = HostToWinePath(exe ? exe : "Pelorin.exe");
+    std::string path = WinePath(exe ? exe : "Pelorin.exe");
     std::string line = "\"" + path + "\" " + arguments;
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -144,7 +93,7 @@ HWND TPlayerProcess::WaitForMessageBox(DWORD timeoutMs) {
 }
 
 bool TPlayerProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
-    if (!FInfo.hProcess || WaitForSingleObject(FInfo.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (!FInfo.hProcess || WaitForSingleObject(FInfo.hProcess, Scaled(timeoutMs)) != WAIT_OBJECT_0)
         return false;
     GetExitCodeProcess(FInfo.hProcess, exitCode);
     return true;

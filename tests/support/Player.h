@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
-// Host path (as CTest passes it) to the Windows path Wine sees.
-std::string HostToWinePath(const std::string& hostPath);
-// A file of the test data folder, as a Windows path.
-std::string TestDataFile(const std::string& name);
+#include "support/Dialogs.h"
+#include "support/Paths.h"
+
+// A time-out, stretched when the player under test runs emulated.
+DWORD Scaled(DWORD ms);
+
 
 struct TWindowInfo {
     RECT Window{};
@@ -22,15 +24,6 @@ struct TWindowInfo {
 };
 TWindowInfo ReadWindowInfo(HWND wnd);
 
-struct TMessageBoxInfo {
-    std::string Caption;
-    std::string Text;
-    std::vector<std::string> Buttons;  // visible buttons, in creation order
-    bool HasIcon = false;
-};
-TMessageBoxInfo ReadMessageBox(HWND box);
-// Presses the box's button with this caption, as a click would.
-bool PressButton(HWND box, const std::string& caption);
 
 class TPlayerProcess {
 public:

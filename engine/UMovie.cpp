@@ -1,0 +1,348 @@
+#include "engine/UMovie.h"
+
+#include <array>
+
+#include "framework/Forms.h"
+
+const LONG VolumeTable[8] = {-10000, -4800, -2400, -1200, -600, -300, -150, 0};
+
+namespace {
+// DirectShow takes the file name in a buffer of this many UTF-16 units.
+constexpr int NameBufferLength = 260;
+// ReleaseGraph takes at most this many filters out of the graph one by one.
+constexpr size_t MaxRemovedFilters = 50;
+
+// The video window is a plain child of the control.
+constexpr LONG VideoWindowStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+static_assert(VideoWindowStyle == 0x46000000);
+
+// Whether the name denotes an existing file (not a folder) that DirectShow
+// can be given: a pattern is no name, and the converted name must fit the
+// buffer with its terminator.
+bool IsPlayableName(const std::string& name) {
+    if (name.empty() || name.find_first_of("*?") != std::string::npos)
+        return false;
+    int units = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
+    if (units <= 0 || units > NameBufferLength)
+        return false;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(name.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(find);
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+}  // namespace
+
+TMovie::TMovie(TComponent* owner) : TPanel(owner) {
+    SetBevelInner(bvNone);
+    SetBevelOuter(bvNone);
+    // The interface fields start empty.
+    FState = msClosed;
+    FDuration = -1;
+    FPosition = 0;
+    FOnPosition = Bind<&TMovie::DefaultPosition>(this);
+    FOnComplete = Bind<&TMovie::DefaultComplete>(this);
+    FFileName.clear();
+    FAutoClose = false;
+    SetVolume(7);
+    // The timer belongs to our owner, which destroys it before us (newest
+    // first). We still watch it, in case it goes some other way.
+    FTimer = new TTimer(owner);
+    FTimer->FreeNotification(this);
+    FTimer->SetOnTimer(Bind<&TMovie::TimerTick>(this));
+    FTimer->SetInterval(1000);
+    FTimer->SetEnabled(true);
+    OnResize = Bind<&TMovie::PanelResize>(this);
+}
+
+TMovie::~TMovie() {
+    ReleaseGraph();
+    // Only when the control is destroyed before its owner is the timer still
+    // here; it must not tick into a destroyed control.
+    if (TTimer* timer = FTimer) {
+        FTimer = nullptr;
+        timer->RemoveFreeNotification(this);
+        delete timer;
+    }
+}
+
+void TMovie::Notification(TComponent* component, TOperation operation) {
+    TPanel::Notification(component, operation);
+    if (operation == opRemove && component == FTimer)
+        FTimer = nullptr;
+}
+
+// ------------------------------------------------------------------ events
+
+void TMovie::DefaultPosition(int64_t, int64_t) {
+    if (FTimer)
+        FTimer->SetEnabled(false);
+}
+
+void TMovie::DefaultComplete(TObject*) {}
+
+void TMovie::TimerTick(TObject*) {
+    if (FState == msClosed)
+        return;
+    FPosition = GetPosition();
+    if (FOnPosition)
+        FOnPosition(FPosition, FDuration);
+}
+
+void TMovie::PanelResize(TObject*) {
+    FitVideo();
+}
+
+// --------------------------------------------------------- small operations
+
+int64_t TMovie::GetPosition() {
+    int64_t result = -1;
+    if (FMediaSeeking) {
+        LONGLONG current = 0, stop = 0;
+        if (FMediaSeeking->GetPositions(&current, &stop) == S_OK)
+            result = current;
+    }
+    return result;
+}
+
+void TMovie::SetPosition(int64_t position) {
+    if (!FMediaSeeking)
+        return;
+    LONGLONG p = position;
+    FMediaSeeking->SetPositions(&p, AM_SEEKING_AbsolutePositioning, &p, AM_SEEKING_NoPositioning);
+    FPosition = position;
+}
+
+void TMovie::SetVolume(int level) {
+    if (level < 0)
+        level = 0;
+    if (level > 7)
+        level = 7;
+    if (FBasicAudio)
+        FBasicAudio->put_Volume(VolumeTable[level]);
+    FVolume = level;
+}
+
+void TMovie::SetVideoPosition(int left, int top, int width, int height) {
+    if (FVideoWindow && FState != msClosed)
+        FVideoWindow->SetWindowPosition(left, top, width, height);
+}
+
+void TMovie::FitVideo() {
+    SetVideoPosition(0, 0, Width(), Height());
+}
+
+// ------------------------------------------------------------ graph lifecycle
+
+bool TMovie::BuildGraph() {
+    if (FAILED(CoInitialize(nullptr)))
+        return false;
+    ++FComEntries;
+
+    // A call that succeeds without handing out an interface counts as failed:
+    // nothing below may be called through an empty field.
+    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, GraphClassContext, IID_IGraphBuilder,
+                                FGraphBuilder.PutVoid())) ||
+        !FGraphBuilder)
+        return false;
+    if (FAILED(FGraphBuilder->QueryInterface(IID_IMediaControl, FMediaControl.PutVoid())) || !FMediaControl)
+        return false;
+    if (FAILED(FGraphBuilder->QueryInterface(IID_IMediaSeeking, FMediaSeeking.PutVoid())) || !FMediaSeeking)
+        return false;
+    if (FAILED(FGraphBuilder->QueryInterface(IID_IBasicAudio, FBasicAudio.PutVoid())) || !FBasicAudio)
+        return false;
+    if (FAILED(FGraphBuilder->QueryInterface(IID_IBasicVideo, FBasicVideo.PutVoid())) || !FBasicVideo)
+        return false;
+    if (FAILED(FGraphBuilder->QueryInterface(IID_IVideoWindow, FVideoWindow.PutVoid())) || !FVideoWindow)
+        return false;
+    if (FAILED(FGraphBuilder->QueryInterface(IID_IMediaEventEx, FMediaEventEx.PutVoid())) || !FMediaEventEx)
+        return false;
+
+    FMediaEventEx->SetNotifyWindow(reinterpret_cast<OAHWND>(Handle()), WM_GRAPHNOTIFY, GraphNotifyInstance);
+    FMediaEventEx->SetNotifyFlags(0);
+
+    if (FAILED(CoCreateInstance(CLSID_SampleGrabber, nullptr, GraphClassContext, IID_IBaseFilter,
+                                FGrabberFilter.PutVoid())) ||
+        !FGrabberFilter)
+        return false;
+    if (FAILED(FGrabberFilter->QueryInterface(IID_ISampleGrabber, FSampleGrabber.PutVoid())) || !FSampleGrabber)
+        return false;
+
+    try {
+        FGraphBuilder->AddFilter(FGrabberFilter.Get(), L"Grabber");
+        AM_MEDIA_TYPE type = GrabberMediaType();
+        FSampleGrabber->SetMediaType(&type);
+        FSampleGrabber->SetBufferSamples(-1);
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+void TMovie::RemoveAllFilters() {
+    // Both locals give back what they hold on every way out.
+    TComPtr<IEnumFilters> filters;
+    std::array<TComPtr<IBaseFilter>, MaxRemovedFilters> table;
+
+    if (FGraphBuilder->EnumFilters(filters.Put()) != S_OK || !filters)
+        return;
+    size_t count = 0;
+    while (filters->Skip(1) == S_OK)
+        ++count;
+    filters->Reset();
+    size_t fetched = 0;
+    while (fetched < table.size()) {
+        ULONG got = 0;
+        if (filters->Next(1, table[fetched].Put(), &got) != S_OK)
+            break;
+        ++fetched;
+    }
+    filters.Reset();
+    for (size_t i = 0; i < count && i < fetched; ++i) {
+        FGraphBuilder->RemoveFilter(table[i].Get());
+        table[i].Reset();
+    }
+}
+
+void TMovie::ReleaseGraph() {
+    if (FMediaControl)
+        FMediaControl->Stop();
+    if (FGraphBuilder)
+        RemoveAllFilters();
+    if (FVideoWindow) {
+        FVideoWindow->put_Visible(OAFALSE);
+        FVideoWindow->put_Owner(0);
+    }
+    FMediaControl.Reset();
+    FMediaSeeking.Reset();
+    FBasicAudio.Reset();
+    FBasicVideo.Reset();
+    FVideoWindow.Reset();
+    FMediaEventEx.Reset();
+    FGraphBuilder.Reset();
+    FSampleGrabber.Reset();
+    FGrabberFilter.Reset();
+    // Leave COM as often as BuildGraph entered it, and never more: the
+    // application's own entry must survive a release with no graph.
+    while (FComEntries > 0) {
+        --FComEntries;
+        CoUninitialize();
+    }
+    FState = msClosed;
+}
+
+// -------------------------------------------------------- loading and transport
+
+void TMovie::OpenFile(const std::string& fileName) {
+    if (!IsPlayableName(fileName))
+        return;
+    ReleaseGraph();
+    FPosition = 0;
+    if (!BuildGraph()) {
+        Application->ShowMessage("DirectXが利用できませんでした");
+        FFileName.clear();
+        return;
+    }
+    FFileName = fileName;
+    WCHAR name[NameBufferLength] = {};
+    MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, name, NameBufferLength);
+    if (FGraphBuilder->RenderFile(name, nullptr) != S_OK) {
+        Application->ShowMessage("このファイルは再生できません");
+        ReleaseGraph();
+        return;
+    }
+    FState = msLoaded;
+    if (FMediaSeeking) {
+        LONGLONG duration;
+        if (SUCCEEDED(FMediaSeeking->GetDuration(&duration)))
+            FDuration = duration;
+    }
+    OAHWND self = reinterpret_cast<OAHWND>(Handle());
+    FVideoWindow->put_Owner(self);
+    FVideoWindow->put_MessageDrain(self);
+    FVideoWindow->put_WindowStyle(VideoWindowStyle);
+    FitVideo();
+    Stop();
+    LONG width, height;
+    if (SUCCEEDED(FVideoWindow->GetMinIdealImageSize(&width, &height))) {
+        FMinIdealWidth = width;
+        FMinIdealHeight = height;
+    }
+    if (SUCCEEDED(FVideoWindow->GetMaxIdealImageSize(&width, &height))) {
+        FMaxIdealWidth = width;
+        FMaxIdealHeight = height;
+    }
+    if (SUCCEEDED(FBasicVideo->GetVideoSize(&width, &height))) {
+        FVideoWidth = width;
+        FVideoHeight = height;
+    }
+    if (FOnPosition)
+        FOnPosition(FPosition, FDuration);
+}
+
+void TMovie::PlayPause() {
+    if (!FMediaControl || FState == msClosed)
+        return;
+    if (FState == msStopped || FState == msPaused) {
+        if (FState == msStopped)
+            SetPosition(0);
+        FMediaControl->Run();
+        FState = msPlaying;
+        if (FTimer)
+            FTimer->SetEnabled(true);
+    } else {
+        FMediaControl->Pause();
+        FState = msPaused;
+        if (FTimer)
+            FTimer->SetEnabled(false);
+    }
+}
+
+void TMovie::Stop() {
+    if (FState == msClosed || FState == msStopped || !FMediaControl)
+        return;
+    FMediaControl->Stop();
+    SetPosition(0);
+    FMediaControl->Pause();
+    FState = msStopped;
+    if (FOnPosition)
+        FOnPosition(FPosition, FDuration);
+}
+
+// ---------------------------------------------------------- graph events
+
+void TMovie::WndProc(TMessage& message) {
+    if (message.Msg == WM_GRAPHNOTIFY)
+        WMGraphNotify(message);
+    else
+        TPanel::WndProc(message);
+}
+
+void TMovie::WMGraphNotify(TMessage& message) {
+    TPanel::WndProc(message);
+    if (message.LParam != GraphNotifyInstance)
+        return;
+    if (Application->Terminated())
+        return;
+    if (!FMediaEventEx)
+        return;
+    // Our own reference: a position handler run by Stop may release the graph,
+    // and the event must still be freed by the queue that gave it.
+    TComPtr<IMediaEventEx> events;
+    events.CopyFrom(FMediaEventEx);
+    long code;
+    LONG_PTR param1, param2;
+    // E_ABORT: nothing queued within 10 ms. Any failure means no event.
+    if (FAILED(events->GetEvent(&code, &param1, &param2, 10)))
+        return;
+    bool completed = false;
+    if (code == EC_COMPLETE) {
+        Stop();
+        FState = msStopped;
+        completed = true;
+    }
+    events->FreeEventParams(code, param1, param2);
+    if (completed && FAutoClose && FOnComplete)
+        FOnComplete(this);
+}

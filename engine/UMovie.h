@@ -1,0 +1,97 @@
+// The movie control: a borderless panel that owns one DirectShow filter graph
+// at a time and shows the graph's video window over its whole area.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/DirectShow.h"
+#include "framework/ExtCtrls.h"
+
+enum TMovieState : int32_t { msClosed = 0, msPlaying = 1, msStopped = 2, msPaused = 3, msLoaded = 4 };
+
+// (position, duration), both in 100 ns units.
+using TPositionEvent = TMethod<int64_t, int64_t>;
+
+// IBasicAudio volumes (1/100 dB) for the eight volume levels.
+extern const LONG VolumeTable[8];
+
+class TMovie : public TPanel {
+public:
+    explicit TMovie(TComponent* owner);
+    ~TMovie() override;
+
+    // Renders a file into a fresh graph and cues its first frame.
+    void OpenFile(const std::string& fileName);
+    void PlayPause();
+    // Rewinds to the start and shows the first frame.
+    void Stop();
+
+    int64_t GetPosition();
+    void SetPosition(int64_t position);
+    void SetVolume(int level);
+    void SetVideoPosition(int left, int top, int width, int height);
+    void FitVideo();
+
+    bool BuildGraph();
+    void ReleaseGraph();
+
+    TMovieState State() const { return FState; }
+    int64_t Duration() const { return FDuration; }
+    int64_t Position() const { return FPosition; }
+    int Volume() const { return FVolume; }
+    int VideoWidth() const { return FVideoWidth; }
+    int VideoHeight() const { return FVideoHeight; }
+    int MaxIdealWidth() const { return FMaxIdealWidth; }
+    int MaxIdealHeight() const { return FMaxIdealHeight; }
+    int MinIdealWidth() const { return FMinIdealWidth; }
+    int MinIdealHeight() const { return FMinIdealHeight; }
+    const std::string& FileName() const { return FFileName; }
+    bool AutoClose() const { return FAutoClose; }
+    void SetAutoClose(bool value) { FAutoClose = value; }
+    TPositionEvent OnPosition() const { return FOnPosition; }
+    void SetOnPosition(TPositionEvent handler) { FOnPosition = handler; }
+    TNotifyEvent OnComplete() const { return FOnComplete; }
+    void SetOnComplete(TNotifyEvent handler) { FOnComplete = handler; }
+
+protected:
+    void WndProc(TMessage& message) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void WMGraphNotify(TMessage& message);
+
+private:
+    void TimerTick(TObject* sender);
+    void PanelResize(TObject* sender);
+    void DefaultPosition(int64_t position, int64_t duration);
+    void DefaultComplete(TObject* sender);
+    void RemoveAllFilters();
+
+    TTimer* FTimer = nullptr;
+    TComPtr<IGraphBuilder> FGraphBuilder;
+    TComPtr<IMediaControl> FMediaControl;
+    TComPtr<IMediaSeeking> FMediaSeeking;
+    TComPtr<IBasicAudio> FBasicAudio;
+    // Asked for as IBasicVideo and used only as that, so typed as that.
+    TComPtr<IBasicVideo> FBasicVideo;
+    TComPtr<IVideoWindow> FVideoWindow;
+    TComPtr<IMediaEventEx> FMediaEventEx;
+    TComPtr<IBaseFilter> FGrabberFilter;
+    TComPtr<ISampleGrabber> FSampleGrabber;
+    int64_t FDuration = -1;
+    int64_t FPosition = 0;
+    int32_t FMaxIdealWidth = 0;
+    int32_t FMaxIdealHeight = 0;
+    int32_t FMinIdealWidth = 0;
+    int32_t FMinIdealHeight = 0;
+    int32_t FVolume = 7;
+    TMovieState FState = msClosed;
+    int32_t FVideoWidth = 0;
+    int32_t FVideoHeight = 0;
+    std::string FFileName;
+    bool FAutoClose = false;
+    TPositionEvent FOnPosition;
+    TNotifyEvent FOnComplete;
+    // How many times BuildGraph entered COM since the last ReleaseGraph: each
+    // successful CoInitialize is matched by exactly one CoUninitialize.
+    int FComEntries = 0;
+};

@@ -1,0 +1,145 @@
+# Shared by scripts/setup, scripts/test and scripts/play (sourced, not run).
+# Paths, the private X display, the prefix's wineserver, and the two builds:
+#   <build>      the product, 32-bit: <build>/Pelorin.exe
+#   <build>/x64  the same sources built 64-bit, with the tests: 64-bit Wine runs
+#                them natively where the kernel cannot run 32-bit code.
+
+PELORIN_REPO=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/.." && pwd)
+PELORIN_BUILD=${PELORIN_BUILD_DIR:-$PELORIN_REPO/build}
+PELORIN_BUILD64=$PELORIN_BUILD/x64
+PELORIN_WINE_RUN=$PELORIN_REPO/scripts/wine-run
+# scripts/wine-run and CTest's runs of it must use the same tree.
+export PELORIN_BUILD_DIR=$PELORIN_BUILD
+
+pelorin_log() { echo "${PELORIN_LOG_TAG:-pelorin}: $*" >&2; }
+
+# Host path -> Windows path (drive Z: is the host's root in every Wine prefix).
+pelorin_windows_path() {
+    local p
+    p=$(readlink -f -- "$1") || p=$1
+    printf 'Z:%s\n' "${p//\//\\}"
+}
+
+# True when this kernel runs 32-bit x86 programs natively. Some kernels have
+# that switched off (dmesg: "32-bit emulation disabled"); Wine's 32-bit half
+# then only runs under qemu-i386 through binfmt_misc, minutes per start.
+pelorin_native_i386() {
+    [ -e /lib/ld-linux.so.2 ] || return 1
+    local entry
+    # With an emulator registered, a successful run proves nothing: hide it.
+    for entry in /proc/sys/fs/binfmt_misc/qemu-i386 /proc/sys/fs/binfmt_misc/i386; do
+        [ -e "$entry" ] && grep -qx enabled "$entry" && {
+            ! grep -q 'ia32_emulation=off' /proc/cmdline 2>/dev/null &&
+                ! dmesg 2>/dev/null | grep -q '32-bit emulation disabled'
+            return
+        }
+    done
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+# --- private X server ---------------------------------------------------------
+
+# pelorin_xvfb_start STATEDIR: reuses the Xvfb recorded in STATEDIR while it is
+# up, else starts one on a free display. Exports DISPLAY.
+pelorin_xvfb_start() {
+    local dir=$1 pid d i
+    mkdir -p "$dir"
+    pid=$(cat "$dir/pid" 2>/dev/null)
+    d=$(cat "$dir/display" 2>/dev/null)
+    if [ -n "$pid" ] && [ -n "$d" ] && [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = Xvfb ] &&
+        [ -S "/tmp/.X11-unix/X$d" ]; then
+        export DISPLAY=:$d
+        return 0
+    fi
+    rm -f "$dir/pid" "$dir/display"
+    # -displayfd: Xvfb takes a free display and reports it once it accepts clients.
+    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$dir/display.new" >"$dir/xvfb.log" 2>&1 </dev/null &
+    pid=$!
+    for ((i = 0; i < 100; i++)); do
+        d=$(tr -dc 0-9 <"$dir/display.new" 2>/dev/null)
+        [ -n "$d" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    rm -f "$dir/display.new"
+    if [ -z "$d" ]; then
+        pelorin_log "Xvfb did not start, see $dir/xvfb.log"
+        kill "$pid" 2>/dev/null
+        return 1
+    fi
+    echo "$pid" >"$dir/pid"
+    echo "$d" >"$dir/display"
+    export DISPLAY=:$d
+}
+
+pelorin_xvfb_stop() {
+    local dir=$1 pid
+    pid=$(cat "$dir/pid" 2>/dev/null)
+    if [ -n "$pid" ] && [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = Xvfb ]; then
+        kill "$pid" 2>/dev/null
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    fi
+    rm -f "$dir/pid" "$dir/display"
+}
+
+# --- the prefix's wineserver --------------------------------------------------
+
+# A persistent server saves every Wine start from setting up a new one. Its
+# output goes to a file: otherwise it, and the desktop and service processes
+# that the first program starts, hold the caller's pipe open and a run through
+# a pipe (CTest's, CI's) never ends. The warm-up starts those processes here,
+# with their output in the same file.
+pelorin_wineserver_start() {
+    local log=$PELORIN_BUILD/wineserver.log
+    "$PELORIN_WINE_RUN" wineserver -p >>"$log" 2>&1 </dev/null
+    "$PELORIN_WINE_RUN" cmd /c exit >>"$log" 2>&1 </dev/null
+}
+
+pelorin_wineserver_stop() {
+    "$PELORIN_WINE_RUN" wineserver -k >/dev/null 2>&1 </dev/null
+    "$PELORIN_WINE_RUN" wineserver -w >/dev/null 2>&1 </dev/null
+}
+
+# --- builds -------------------------------------------------------------------
+
+# pelorin_configure DIR [cmake -D options...]: configures DIR, quietly unless it fails.
+pelorin_configure() {
+    local dir=$1 log
+    shift
+    mkdir -p "$dir"
+    log=$dir/configure.log
+    cmake -S "$PELORIN_REPO" -B "$dir" "$@" >"$log" 2>&1 || {
+        cat "$log" >&2
+        return 1
+    }
+}
+
+# The product, 32-bit: <build>/Pelorin.exe.
+pelorin_build_product() {
+    pelorin_configure "$PELORIN_BUILD" -DPELORIN_ARCH=i686 -DPELORIN_TESTS=OFF &&
+        cmake --build "$PELORIN_BUILD" -j"$(nproc)" -- --no-print-directory
+}
+
+# The 64-bit build with the tests: <build>/x64. ARGS go to cmake --build.
+pelorin_build_tests() {
+    local i386_exe=
+    # The 32-bit product's own end-to-end check, where 32-bit Wine can run it.
+    [ "$(cat "$PELORIN_BUILD/wineprefix/.pelorin-i386" 2>/dev/null)" = ok ] && i386_exe=$PELORIN_BUILD/Pelorin.exe
+    pelorin_configure "$PELORIN_BUILD64" -DPELORIN_ARCH=x86_64 -DPELORIN_I386_EXE="$i386_exe" &&
+        cmake --build "$PELORIN_BUILD64" -j"$(nproc)" "$@" -- --no-print-directory
+}
+
+# --- one user of the build tree at a time --------------------------------------
+
+# pelorin_lock MODE: MODE "exclusive" (builds, test runs) or "shared" (plays).
+# Waits for the others, saying so. Holds the lock on fd 7 until the shell exits.
+pelorin_lock() {
+    local mode=-x
+    [ "$1" = shared ] && mode=-s
+    mkdir -p "$PELORIN_BUILD"
+    exec 7>>"$PELORIN_BUILD/.run.lock"
+    if ! flock -n $mode 7; then
+        pelorin_log "waiting for another run in $PELORIN_BUILD to finish"
+        flock $mode 7
+    fi
+}

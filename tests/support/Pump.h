@@ -1,0 +1,12 @@
+// Waiting on the user-interface thread without blocking it: messages keep
+// being dispatched until a condition holds or a deadline passes.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+// Dispatches messages until done() is true; false if the time ran out first.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// Dispatches messages for the given time.
+void PumpFor(DWORD ms);

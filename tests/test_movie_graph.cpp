@@ -1,0 +1,1212 @@
+// The movie control against doubles of the filter graph manager and of the
+// Sample Grabber, registered as the classes' objects for this apartment so
+// that CoCreateInstance hands them out.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/UMovie.h"
+#include "framework/Forms.h"
+#include "support/Dialogs.h"
+#include "support/DirectShowStubs.h"
+#include "support/HostForm.h"
+#include "support/Pump.h"
+
+namespace {
+
+const char kTitle[] = "MovieGraphTest";
+
+// Whether this thread is inside a single-threaded apartment.
+bool ComEntered() {
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (hr == RPC_E_CHANGED_MODE)
+        return true;
+    if (SUCCEEDED(hr))
+        CoUninitialize();
+    return false;
+}
+
+// ------------------------------------------------------------------ doubles
+
+// A filter of a graph: nothing but its identity and its count.
+struct FakeFilter : StubBaseFilter {
+    LONG Refs = 1;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (riid == IID_IUnknown || riid == IID_IBaseFilter) {
+            *out = static_cast<IBaseFilter*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --Refs; }
+};
+
+struct FakeGrabber : StubBaseFilter, StubSampleGrabber {
+    LONG Refs = 1;
+    HRESULT SampleGrabber_hr = S_OK;
+    HRESULT SetMediaType_hr = S_OK;
+    int SetMediaTypeCalls = 0;
+    AM_MEDIA_TYPE Type{};
+    int SetBufferSamplesCalls = 0;
+    BOOL BufferSamples = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        *out = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IBaseFilter)
+            *out = static_cast<IBaseFilter*>(this);
+        else if (riid == IID_ISampleGrabber && SUCCEEDED(SampleGrabber_hr))
+            *out = static_cast<ISampleGrabber*>(this);
+        else
+            return riid == IID_ISampleGrabber ? SampleGrabber_hr : E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --Refs; }
+
+    HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE* type) override {
+        ++SetMediaTypeCalls;
+        Type = *type;
+        return SetMediaType_hr;
+    }
+    HRESULT STDMETHODCALLTYPE SetBufferSamples(BOOL value) override {
+        ++SetBufferSamplesCalls;
+        BufferSamples = value;
+        return SetMediaType_hr;
+    }
+};
+
+struct FakeEnum : StubEnumFilters {
+    LONG Refs = 1;
+    std::vector<IBaseFilter*> Items;
+    size_t Pos = 0;
+    // Skip or Next return this result instead of S_OK at that position.
+    size_t SkipStopsAt = SIZE_MAX, NextStopsAt = SIZE_MAX;
+    HRESULT Skip_hr = S_OK, Next_hr = S_OK;
+
+    explicit FakeEnum(const std::vector<IBaseFilter*>& items) : Items(items) {
+        for (IBaseFilter* f : Items)
+            f->AddRef();
+    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        if (--Refs == 0)
+            for (IBaseFilter* f : Items)
+                f->Release();
+        return Refs;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG n) override {
+        EXPECT_EQ(n, 1u);
+        if (Pos == SkipStopsAt)
+            return Skip_hr;
+        if (Pos >= Items.size())
+            return S_FALSE;
+        ++Pos;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        Pos = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Next(ULONG n, IBaseFilter** filter, ULONG* fetched) override {
+        EXPECT_EQ(n, 1u);
+        EXPECT_EQ(*filter, nullptr) << "Next into a table entry that still holds a filter";
+        if (Pos == NextStopsAt)
+            return Next_hr;
+        if (Pos >= Items.size()) {
+            if (fetched)
+                *fetched = 0;
+            return S_FALSE;
+        }
+        *filter = Items[Pos++];
+        (*filter)->AddRef();
+        if (fetched)
+            *fetched = 1;
+        return S_OK;
+    }
+};
+
+struct FakeEvent {
+    HRESULT hr;
+    long Code;
+    LONG_PTR Param1, Param2;
+};
+
+// The filter graph manager with the seven interfaces the control asks for.
+struct FakeGraph : StubGraphBuilder,
+                   StubMediaControl,
+                   StubMediaSeeking,
+                   StubBasicAudio,
+                   StubBasicVideo2,
+                   StubVideoWindow,
+                   StubMediaEventEx {
+    LONG Refs = 1;
+
+    // Knobs.
+    IID FailQI = GUID_NULL;
+    HRESULT FailQI_hr = E_NOINTERFACE;
+    HRESULT AddFilter_hr = S_OK;
+    bool AddFilterThrows = false;
+    HRESULT RenderFile_hr = S_OK;
+    int RenderAdds = 2;  // filters a successful RenderFile puts into the graph
+    HRESULT EnumFilters_hr = S_OK;
+    std::function<void(FakeEnum&)> SetUpEnum;
+    HRESULT Duration_hr = S_OK;
+    LONGLONG Duration = 25000000;
+    HRESULT GetPositions_hr = S_OK;
+    LONGLONG Current = 12340000;
+    HRESULT VideoSize_hr = S_OK;
+    LONG VideoWidth = 640, VideoHeight = 480;
+    HRESULT IdealSize_hr = S_OK;
+    std::deque<FakeEvent> Events;
+    std::function<void()> OnStop;  // runs inside IMediaControl::Stop
+
+    // What happened.
+    std::vector<std::unique_ptr<FakeFilter>> Owned;
+    std::vector<IBaseFilter*> Filters;  // in the graph, one reference each
+    std::vector<std::wstring> FilterNames;
+    std::vector<IBaseFilter*> Removed;
+    std::vector<std::unique_ptr<FakeEnum>> Enums;
+    LONG RefsAtEnumFilters = 0;
+    std::wstring RenderedName;
+    bool PlayListGiven = false;
+    bool Stopped = true;  // a new graph is stopped
+    int RunCalls = 0, PauseCalls = 0, StopCalls = 0;
+    std::vector<LONGLONG> Seeks;
+    int GetPositionsCalls = 0;
+    std::vector<LONG> Volumes;
+    OAHWND Owner = 0, Drain = 0;
+    int OwnerCalls = 0;
+    LONG WindowStyle = 0;
+    std::vector<RECT> WindowPositions;
+    int VisibleOffCalls = 0, VisibleOffAtEnum = 0;
+    bool Hidden = false;
+    OAHWND NotifyWindow = 0;
+    LONG NotifyMessage = 0;
+    LONG_PTR NotifyInstance = 0;
+    int NotifyFlagsCalls = -1;
+    LONG NotifyFlags = -1;
+    int GetEventCalls = 0, Outstanding = 0, Freed = 0;
+    std::vector<long> FreedCodes;
+
+    ~FakeGraph() {
+        for (IBaseFilter* f : Filters)
+            f->Release();
+    }
+    // Filters as RenderFile would add them.
+    void AddFilters(int n) {
+        for (int i = 0; i < n; ++i) {
+            Owned.push_back(std::make_unique<FakeFilter>());
+            Filters.push_back(Owned.back().get());
+            FilterNames.push_back(L"Rendered");
+            Owned.back()->AddRef();
+        }
+    }
+    int OpenEnums() const {
+        int open = 0;
+        for (auto& e : Enums)
+            open += e->Refs;
+        return open;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        *out = nullptr;
+        if (riid == FailQI)
+            return FailQI_hr;
+        if (riid == IID_IUnknown || riid == IID_IFilterGraph || riid == IID_IGraphBuilder)
+            *out = static_cast<IGraphBuilder*>(this);
+        else if (riid == IID_IMediaControl)
+            *out = static_cast<IMediaControl*>(this);
+        else if (riid == IID_IMediaSeeking)
+            *out = static_cast<IMediaSeeking*>(this);
+        else if (riid == IID_IBasicAudio)
+            *out = static_cast<IBasicAudio*>(this);
+        else if (riid == IID_IBasicVideo || riid == IID_IBasicVideo2)
+            *out = static_cast<IBasicVideo2*>(this);
+        else if (riid == IID_IVideoWindow)
+            *out = static_cast<IVideoWindow*>(this);
+        else if (riid == IID_IMediaEvent || riid == IID_IMediaEventEx)
+            *out = static_cast<IMediaEventEx*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --Refs; }
+
+    // IGraphBuilder
+    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR name) override {
+        if (AddFilterThrows)
+            throw std::runtime_error("AddFilter");
+        filter->AddRef();
+        Filters.push_back(filter);
+        FilterNames.push_back(name ? name : L"");
+        return AddFilter_hr;
+    }
+    HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR file, LPCWSTR playList) override {
+        RenderedName = file;
+        PlayListGiven = playList != nullptr;
+        if (RenderFile_hr == S_OK)
+            AddFilters(RenderAdds);
+        return RenderFile_hr;
+    }
+    HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters** out) override {
+        RefsAtEnumFilters = Refs;
+        VisibleOffAtEnum = VisibleOffCalls;
+        Enums.push_back(std::make_unique<FakeEnum>(Filters));
+        if (SetUpEnum)
+            SetUpEnum(*Enums.back());
+        *out = Enums.back().get();
+        return EnumFilters_hr;
+    }
+    HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter* filter) override {
+        // The order ReleaseGraph promises: stopped, enumerator given back,
+        // no interface given back yet, video window still attached.
+        EXPECT_TRUE(Stopped) << "filter removed from a graph that was not stopped";
+        EXPECT_EQ(OpenEnums(), 0) << "filter removed while the enumerator is still held";
+        EXPECT_EQ(Refs, RefsAtEnumFilters) << "an interface was given back before the filters were removed";
+        EXPECT_EQ(VisibleOffCalls, VisibleOffAtEnum) << "video window hidden before the filters were removed";
+        auto it = std::find(Filters.begin(), Filters.end(), filter);
+        EXPECT_NE(it, Filters.end()) << "removed a filter that is not in the graph";
+        if (it == Filters.end())
+            return VFW_E_NOT_FOUND;
+        Filters.erase(it);
+        Removed.push_back(filter);
+        filter->Release();
+        return S_OK;
+    }
+
+    // IMediaControl
+    HRESULT STDMETHODCALLTYPE Run() override {
+        ++RunCalls;
+        Stopped = false;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Pause() override {
+        ++PauseCalls;
+        Stopped = false;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Stop() override {
+        ++StopCalls;
+        Stopped = true;
+        if (OnStop)
+            OnStop();
+        return S_OK;
+    }
+
+    // IMediaSeeking
+    HRESULT STDMETHODCALLTYPE GetDuration(LONGLONG* duration) override {
+        if (SUCCEEDED(Duration_hr))
+            *duration = Duration;
+        return Duration_hr;
+    }
+    HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override {
+        ++GetPositionsCalls;
+        *current = Current;
+        *stop = Duration;
+        return GetPositions_hr;
+    }
+    HRESULT STDMETHODCALLTYPE SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
+                                           DWORD stopFlags) override {
+        EXPECT_EQ(currentFlags, DWORD(AM_SEEKING_AbsolutePositioning));
+        EXPECT_EQ(stopFlags, DWORD(AM_SEEKING_NoPositioning));
+        EXPECT_EQ(stop, current) << "the stop position is the same variable";
+        Seeks.push_back(*current);
+        return S_OK;
+    }
+
+    // IBasicAudio
+    HRESULT STDMETHODCALLTYPE put_Volume(LONG volume) override {
+        Volumes.push_back(volume);
+        return S_OK;
+    }
+
+    // IBasicVideo
+    HRESULT STDMETHODCALLTYPE GetVideoSize(LONG* width, LONG* height) override {
+        if (SUCCEEDED(VideoSize_hr)) {
+            *width = VideoWidth;
+            *height = VideoHeight;
+        }
+        return VideoSize_hr;
+    }
+
+    // IVideoWindow
+    HRESULT STDMETHODCALLTYPE put_Owner(OAHWND owner) override {
+        if (owner == 0) {
+            EXPECT_TRUE(Hidden) << "owner taken away before the video window was hidden";
+        }
+        Hidden = false;
+        ++OwnerCalls;
+        Owner = owner;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_MessageDrain(OAHWND drain) override {
+        Drain = drain;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_WindowStyle(LONG style) override {
+        WindowStyle = style;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetWindowPosition(LONG left, LONG top, LONG width, LONG height) override {
+        EXPECT_NE(Owner, 0) << "video window placed before it has an owner";
+        WindowPositions.push_back({left, top, width, height});
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Visible(LONG visible) override {
+        EXPECT_EQ(visible, OAFALSE);
+        Hidden = true;
+        ++VisibleOffCalls;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetMinIdealImageSize(LONG* width, LONG* height) override {
+        if (SUCCEEDED(IdealSize_hr)) {
+            *width = 16;
+            *height = 12;
+        }
+        return IdealSize_hr;
+    }
+    HRESULT STDMETHODCALLTYPE GetMaxIdealImageSize(LONG* width, LONG* height) override {
+        if (SUCCEEDED(IdealSize_hr)) {
+            *width = 1280;
+            *height = 960;
+        }
+        return IdealSize_hr;
+    }
+
+    // IMediaEventEx
+    HRESULT STDMETHODCALLTYPE SetNotifyWindow(OAHWND wnd, LONG msg, LONG_PTR instance) override {
+        NotifyWindow = wnd;
+        NotifyMessage = msg;
+        NotifyInstance = instance;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetNotifyFlags(LONG flags) override {
+        NotifyFlagsCalls = NotifyFlagsCalls < 0 ? 1 : NotifyFlagsCalls + 1;
+        NotifyFlags = flags;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetEvent(LONG* code, LONG_PTR* p1, LONG_PTR* p2, LONG timeout) override {
+        ++GetEventCalls;
+        EXPECT_EQ(timeout, 10);
+        if (Events.empty())
+            return E_ABORT;
+        FakeEvent e = Events.front();
+        Events.pop_front();
+        if (FAILED(e.hr))
+            return e.hr;
+        *code = e.Code;
+        *p1 = e.Param1;
+        *p2 = e.Param2;
+        ++Outstanding;
+        return e.hr;
+    }
+    HRESULT STDMETHODCALLTYPE FreeEventParams(LONG code, LONG_PTR p1, LONG_PTR p2) override {
+        EXPECT_GT(Outstanding, 0) << "freed an event that was not fetched";
+        EXPECT_EQ(p1, code * 100);
+        EXPECT_EQ(p2, code * 1000);
+        --Outstanding;
+        ++Freed;
+        FreedCodes.push_back(code);
+        return S_OK;
+    }
+};
+
+// A class object that hands out one double, or fails.
+struct FakeFactory : IClassFactory {
+    IUnknown* Object = nullptr;
+    HRESULT CreateInstance_hr = S_OK;
+    int Created = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *out = this;
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+        EXPECT_EQ(outer, nullptr);
+        *out = nullptr;
+        if (FAILED(CreateInstance_hr))
+            return CreateInstance_hr;
+        ++Created;
+        return Object->QueryInterface(riid, out);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+// What the control raised.
+struct TEventLog {
+    std::vector<std::pair<int64_t, int64_t>> Positions;
+    int Completes = 0;
+    TObject* CompleteSender = nullptr;
+    std::function<void()> InComplete;
+
+    void Position(int64_t position, int64_t duration) { Positions.push_back({position, duration}); }
+    void Complete(TObject* sender) {
+        ++Completes;
+        CompleteSender = sender;
+        if (InComplete)
+            InComplete();
+    }
+};
+
+TTimer* FindTimer(TComponent* owner) {
+    for (int i = 0; i < owner->ComponentCount(); ++i)
+        if (auto* timer = dynamic_cast<TTimer*>(owner->Components(i)))
+            return timer;
+    return nullptr;
+}
+
+void Tick(TTimer* timer) {
+    SendMessageA(timer->WindowHandle(), WM_TIMER, 1, 0);
+}
+
+std::string TempFile(const std::string& name) {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    std::string path = std::string(dir) + name;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
+    CloseHandle(file);
+    return path;
+}
+
+// ------------------------------------------------------------------ fixture
+
+class MovieGraph : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(ComEntered()) << "an earlier test left COM entered";
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        Application->Title = kTitle;
+        Application->SetTerminated(false);
+        GraphFactory.Object = static_cast<IGraphBuilder*>(&Graph);
+        GrabberFactory.Object = static_cast<IBaseFilter*>(&Grabber);
+        ASSERT_EQ(CoRegisterClassObject(CLSID_FilterGraph, &GraphFactory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                        &GraphCookie),
+                  S_OK);
+        ASSERT_EQ(CoRegisterClassObject(CLSID_SampleGrabber, &GrabberFactory, CLSCTX_INPROC_SERVER,
+                                        REGCLS_MULTIPLEUSE, &GrabberCookie),
+                  S_OK);
+        // One window for the whole suite (a top-level window takes long to go
+        // under Wine without a window manager); each test's control and its
+        // timer belong to an owner of their own.
+        if (!Host)
+            Host = MakeHostForm(320, 240).release();
+        Host->SetClientWidth(320);
+        Host->SetClientHeight(240);
+        Owner = std::make_unique<TComponent>(nullptr);
+        Movie = new TMovie(Owner.get());
+        Movie->SetParent(Host);
+        Movie->SetAlign(alClient);
+        Movie->SetOnPosition(Bind<&TEventLog::Position>(&Log));
+        Movie->SetOnComplete(Bind<&TEventLog::Complete>(&Log));
+        Timer = FindTimer(Owner.get());
+        File = TempFile("movie graph test.avi");
+        Boxes = std::make_unique<TDialogWatcher>();
+    }
+
+    void TearDown() override {
+        Owner.reset();  // takes the control with it
+        Boxes.reset();
+        EXPECT_EQ(Graph.Refs, 1) << "graph manager references not given back";
+        EXPECT_EQ(Grabber.Refs, 1 + static_cast<LONG>(std::count(Graph.Filters.begin(), Graph.Filters.end(),
+                                                                  static_cast<IBaseFilter*>(&Grabber))))
+            << "grabber references not given back";
+        EXPECT_EQ(Graph.OpenEnums(), 0) << "filter enumerator not given back";
+        for (auto& f : Graph.Owned)
+            EXPECT_EQ(f->Refs, 1 + static_cast<LONG>(std::count(Graph.Filters.begin(), Graph.Filters.end(),
+                                                                static_cast<IBaseFilter*>(f.get()))))
+                << "filter references not given back";
+        EXPECT_EQ(Graph.Outstanding, 0) << "graph events fetched but not freed";
+        CoRevokeClassObject(GraphCookie);
+        CoRevokeClassObject(GrabberCookie);
+        // Exactly our own entry is left: the control left COM as often as it entered it.
+        EXPECT_TRUE(ComEntered()) << "the control left COM more often than it entered it";
+        CoUninitialize();
+        EXPECT_FALSE(ComEntered()) << "the control left COM entered";
+        while (ComEntered())
+            CoUninitialize();
+        DeleteFileA(File.c_str());
+        Application->SetTerminated(false);
+    }
+
+    // Opens File against the doubles and checks that it worked.
+    void Open() {
+        Movie->OpenFile(File);
+        ASSERT_EQ(Movie->State(), msStopped);
+    }
+    void Notify(LPARAM instance = GraphNotifyInstance) {
+        LRESULT result = SendMessageA(Movie->Handle(), WM_GRAPHNOTIFY, 0, instance);
+        EXPECT_EQ(result, 0);
+    }
+    void ExpectBoxes(std::initializer_list<const char*> texts) {
+        ASSERT_TRUE(PumpUntil([&] { return Boxes->Count() >= texts.size(); }, 5000));
+        auto seen = Boxes->Seen();
+        ASSERT_EQ(seen.size(), texts.size());
+        size_t i = 0;
+        for (const char* text : texts) {
+            EXPECT_EQ(seen[i].Text, text);
+            EXPECT_EQ(seen[i].Caption, kTitle);
+            EXPECT_EQ(seen[i].Buttons, std::vector<std::string>{"OK"});
+            EXPECT_FALSE(seen[i].HasIcon);
+            ++i;
+        }
+    }
+
+    // The grabber outlives the graph, which may still hold it at the end.
+    FakeGrabber Grabber;
+    FakeGraph Graph;
+    FakeFactory GraphFactory, GrabberFactory;
+    DWORD GraphCookie = 0, GrabberCookie = 0;
+    static inline TForm* Host = nullptr;
+    std::unique_ptr<TComponent> Owner;
+    TMovie* Movie = nullptr;
+    TTimer* Timer = nullptr;
+    TEventLog Log;
+    std::string File;
+    std::unique_ptr<TDialogWatcher> Boxes;
+};
+
+// ------------------------------------------------------------------ tests
+
+TEST_F(MovieGraph, FreshControlIsClosedAndIdle) {
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_EQ(Movie->Duration(), -1);
+    EXPECT_EQ(Movie->Position(), 0);
+    EXPECT_EQ(Movie->Volume(), 7);
+    EXPECT_FALSE(Movie->AutoClose());
+    EXPECT_EQ(Movie->VideoWidth(), 0);
+    EXPECT_EQ(Movie->VideoHeight(), 0);
+    EXPECT_EQ(Movie->BevelInner(), bvNone);
+    EXPECT_EQ(Movie->BevelOuter(), bvNone);
+    EXPECT_EQ(Movie->GetPosition(), -1);
+    // The timer belongs to the control's owner and runs every second.
+    ASSERT_NE(Timer, nullptr);
+    EXPECT_TRUE(Timer->Enabled());
+    EXPECT_EQ(Timer->Interval(), 1000u);
+    // Ticking, stopping and playing with nothing loaded do nothing at all.
+    Tick(Timer);
+    Movie->Stop();
+    Movie->PlayPause();
+    Movie->ReleaseGraph();
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_TRUE(Log.Positions.empty());
+    EXPECT_TRUE(Timer->Enabled());
+    EXPECT_EQ(GraphFactory.Created, 0);
+    // The application's own COM entry survived that release.
+    EXPECT_TRUE(ComEntered());
+}
+
+TEST_F(MovieGraph, BuildGraphPutsTheGrabberIn) {
+    // Failures of the grabber's set-up calls do not make the graph fail.
+    Graph.AddFilter_hr = E_FAIL;
+    Grabber.SetMediaType_hr = E_FAIL;
+    ASSERT_TRUE(Movie->BuildGraph());
+    EXPECT_EQ(Movie->State(), msClosed);
+    ASSERT_EQ(Graph.Filters.size(), 1u);
+    EXPECT_EQ(Graph.Filters[0], static_cast<IBaseFilter*>(&Grabber));
+    EXPECT_EQ(Graph.FilterNames[0], L"Grabber");
+    EXPECT_EQ(Grabber.SetMediaTypeCalls, 1);
+    EXPECT_EQ(Grabber.Type.majortype, MEDIATYPE_Video);
+    EXPECT_EQ(Grabber.Type.subtype, MEDIASUBTYPE_RGB24);
+    EXPECT_EQ(Grabber.Type.formattype, FORMAT_VideoInfo);
+    EXPECT_FALSE(Grabber.Type.bFixedSizeSamples);
+    EXPECT_FALSE(Grabber.Type.bTemporalCompression);
+    EXPECT_EQ(Grabber.Type.lSampleSize, 0u);
+    EXPECT_EQ(Grabber.Type.pUnk, nullptr);
+    EXPECT_EQ(Grabber.Type.cbFormat, 0u);
+    EXPECT_EQ(Grabber.Type.pbFormat, nullptr);
+    EXPECT_EQ(Grabber.SetBufferSamplesCalls, 1);
+    EXPECT_EQ(Grabber.BufferSamples, -1);
+    EXPECT_EQ(Graph.NotifyWindow, reinterpret_cast<OAHWND>(Movie->Handle()));
+    EXPECT_EQ(Graph.NotifyMessage, 0xB039);
+    EXPECT_EQ(Graph.NotifyInstance, 54321);
+    EXPECT_EQ(Graph.NotifyFlagsCalls, 1);
+    EXPECT_EQ(Graph.NotifyFlags, 0);
+    // Seven graph interfaces and two grabber interfaces (plus the graph's own
+    // reference to the grabber) are held.
+    EXPECT_EQ(Graph.Refs, 1 + 7);
+    EXPECT_EQ(Grabber.Refs, 1 + 2 + 1);
+    // Tearing down takes the grabber out again.
+    Movie->ReleaseGraph();
+    EXPECT_EQ(Graph.Removed, std::vector<IBaseFilter*>{&Grabber});
+    EXPECT_EQ(Graph.Refs, 1);
+    EXPECT_EQ(Grabber.Refs, 1);
+}
+
+TEST_F(MovieGraph, EachFailingBuildStepKeepsWhatWasObtained) {
+    enum Step { CreateGraph, MediaControl, MediaSeeking, BasicAudio, BasicVideo, VideoWindow, MediaEventEx,
+                CreateGrabber, SampleGrabber, AddFilterThrows, StepCount };
+    const IID* queries[] = {nullptr, &IID_IMediaControl, &IID_IMediaSeeking, &IID_IBasicAudio, &IID_IBasicVideo,
+                            &IID_IVideoWindow, &IID_IMediaEventEx};
+    for (int step = CreateGraph; step < StepCount; ++step) {
+        SCOPED_TRACE(testing::Message() << "failing step " << step);
+        Graph.FailQI = GUID_NULL;
+        GraphFactory.CreateInstance_hr = S_OK;
+        GrabberFactory.CreateInstance_hr = S_OK;
+        Grabber.SampleGrabber_hr = S_OK;
+        Graph.AddFilterThrows = false;
+        Graph.NotifyFlagsCalls = -1;
+        Graph.StopCalls = 0;
+        switch (step) {
+            case CreateGraph: GraphFactory.CreateInstance_hr = REGDB_E_CLASSNOTREG; break;
+            case CreateGrabber: GrabberFactory.CreateInstance_hr = REGDB_E_CLASSNOTREG; break;
+            case SampleGrabber: Grabber.SampleGrabber_hr = E_NOINTERFACE; break;
+            case AddFilterThrows: Graph.AddFilterThrows = true; break;
+            default: Graph.FailQI = *queries[step];
+        }
+
+        EXPECT_FALSE(Movie->BuildGraph());
+        EXPECT_EQ(Movie->State(), msClosed);
+        // Graph interfaces obtained before the failing step stay held.
+        LONG graphHeld = step <= MediaEventEx ? step : 7;
+        EXPECT_EQ(Graph.Refs, 1 + graphHeld);
+        LONG grabberHeld = step == SampleGrabber ? 1 : step == AddFilterThrows ? 2 : 0;
+        EXPECT_EQ(Grabber.Refs, 1 + grabberHeld);
+        // Notifications are set up once all graph interfaces are there.
+        EXPECT_EQ(Graph.NotifyFlagsCalls, step >= CreateGrabber ? 1 : -1);
+
+        // The next release gives everything back, stopping first when it can.
+        Movie->ReleaseGraph();
+        EXPECT_EQ(Movie->State(), msClosed);
+        EXPECT_EQ(Graph.Refs, 1);
+        EXPECT_EQ(Grabber.Refs, 1);
+        EXPECT_EQ(Graph.StopCalls, step >= MediaSeeking ? 1 : 0);
+        EXPECT_TRUE(Graph.Filters.empty());
+    }
+}
+
+TEST_F(MovieGraph, ReleaseGraphStopsThenRemovesEveryFilter) {
+    Open();
+    ASSERT_EQ(Graph.Filters.size(), 3u);
+    std::vector<IBaseFilter*> inGraph = Graph.Filters;
+    Movie->PlayPause();
+    ASSERT_FALSE(Graph.Stopped);
+    // Inside RemoveFilter the double checks: stopped, enumerator given back,
+    // no interface given back yet, video window not yet detached.
+    Movie->ReleaseGraph();
+    EXPECT_EQ(Graph.Removed, inGraph);
+    EXPECT_EQ(Graph.VisibleOffCalls, 1);
+    EXPECT_EQ(Graph.Owner, 0);
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_EQ(Graph.Refs, 1);
+    // Nothing the control recorded about the movie is forgotten.
+    EXPECT_EQ(Movie->Duration(), Graph.Duration);
+    EXPECT_EQ(Movie->VideoWidth(), 640);
+    EXPECT_EQ(Movie->FileName(), File);
+}
+
+TEST_F(MovieGraph, ReleaseGraphRemovesAtMostFiftyFilters) {
+    ASSERT_TRUE(Movie->BuildGraph());
+    Graph.AddFilters(59);
+    std::vector<IBaseFilter*> first50(Graph.Filters.begin(), Graph.Filters.begin() + 50);
+    Movie->ReleaseGraph();
+    EXPECT_EQ(Graph.Removed, first50);
+    // The other ten stay in the graph; the control holds none of them.
+    EXPECT_EQ(Graph.Filters.size(), 10u);
+    for (IBaseFilter* f : Graph.Filters)
+        EXPECT_EQ(static_cast<FakeFilter*>(f)->Refs, 2);
+}
+
+TEST_F(MovieGraph, OnlyExactSuccessKeepsTheEnumerationGoing) {
+    struct Case {
+        const char* name;
+        HRESULT enumHr;
+        size_t skipStopsAt, nextStopsAt;
+        HRESULT hr;
+        size_t removed;
+    };
+    const Case cases[] = {
+        {"EnumFilters S_FALSE", S_FALSE, SIZE_MAX, SIZE_MAX, S_OK, 0},
+        {"EnumFilters failing", E_FAIL, SIZE_MAX, SIZE_MAX, S_OK, 0},
+        {"Skip positive at 2", S_OK, 2, SIZE_MAX, 2, 2},
+        {"Skip failing at 3", S_OK, 3, SIZE_MAX, E_FAIL, 3},
+        {"Next S_FALSE at 1", S_OK, SIZE_MAX, 1, S_FALSE, 1},
+        {"Next positive at 0", S_OK, SIZE_MAX, 0, 7, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Movie->BuildGraph());
+        Graph.AddFilters(4);
+        std::vector<IBaseFilter*> inGraph = Graph.Filters;
+        Graph.Removed.clear();
+        Graph.EnumFilters_hr = c.enumHr;
+        Graph.SetUpEnum = [&](FakeEnum& e) {
+            e.SkipStopsAt = c.skipStopsAt;
+            e.NextStopsAt = c.nextStopsAt;
+            e.Skip_hr = e.Next_hr = c.hr;
+        };
+        Movie->ReleaseGraph();
+        EXPECT_EQ(Graph.Removed, std::vector<IBaseFilter*>(inGraph.begin(), inGraph.begin() + c.removed));
+        EXPECT_EQ(Graph.OpenEnums(), 0);
+        EXPECT_EQ(Graph.Refs, 1);
+        // Empty the graph for the next case.
+        for (IBaseFilter* f : Graph.Filters)
+            f->Release();
+        Graph.Filters.clear();
+        Graph.FilterNames.clear();
+    }
+    Graph.SetUpEnum = nullptr;
+    Graph.EnumFilters_hr = S_OK;
+}
+
+TEST_F(MovieGraph, OpenFileRendersAndCuesTheFirstFrame) {
+    Movie->OpenFile(File);
+    EXPECT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(Graph.RenderedName, std::wstring(File.begin(), File.end()));
+    EXPECT_FALSE(Graph.PlayListGiven);
+    EXPECT_EQ(Movie->FileName(), File);
+    EXPECT_EQ(Movie->Duration(), Graph.Duration);
+    EXPECT_EQ(Movie->VideoWidth(), 640);
+    EXPECT_EQ(Movie->VideoHeight(), 480);
+    EXPECT_EQ(Movie->MinIdealWidth(), 16);
+    EXPECT_EQ(Movie->MinIdealHeight(), 12);
+    EXPECT_EQ(Movie->MaxIdealWidth(), 1280);
+    EXPECT_EQ(Movie->MaxIdealHeight(), 960);
+    // The video window is a child of the control, covering it, and sends its
+    // mouse messages there.
+    OAHWND self = reinterpret_cast<OAHWND>(Movie->Handle());
+    EXPECT_EQ(Graph.Owner, self);
+    EXPECT_EQ(Graph.Drain, self);
+    EXPECT_EQ(Graph.WindowStyle, 0x46000000);
+    ASSERT_EQ(Graph.WindowPositions.size(), 1u);
+    EXPECT_EQ(Graph.WindowPositions[0].right, Movie->Width());
+    EXPECT_EQ(Graph.WindowPositions[0].bottom, Movie->Height());
+    EXPECT_EQ(Movie->Width(), 320);
+    // Cued: stopped, rewound, paused; never run.
+    EXPECT_EQ(Graph.StopCalls, 1);
+    EXPECT_EQ(Graph.Seeks, std::vector<LONGLONG>{0});
+    EXPECT_EQ(Graph.PauseCalls, 1);
+    EXPECT_EQ(Graph.RunCalls, 0);
+    // Raised by the cue and at the end, both at 0 with the new duration.
+    using P = std::pair<int64_t, int64_t>;
+    EXPECT_EQ(Log.Positions, (std::vector<P>{{0, Graph.Duration}, {0, Graph.Duration}}));
+    EXPECT_EQ(Boxes->Count(), 0u);
+
+    // Queries that fail leave the values the control had.
+    Graph.Duration_hr = E_NOTIMPL;
+    Graph.VideoSize_hr = E_NOINTERFACE;
+    Graph.IdealSize_hr = E_FAIL;
+    Movie->OpenFile(File);
+    EXPECT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(Movie->Duration(), 25000000);
+    EXPECT_EQ(Movie->VideoWidth(), 640);
+    EXPECT_EQ(Movie->VideoHeight(), 480);
+    EXPECT_EQ(Movie->MinIdealWidth(), 16);
+    EXPECT_EQ(Movie->MaxIdealHeight(), 960);
+}
+
+TEST_F(MovieGraph, OpenFileConvertsTheNameFromTheAnsiCodePage) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the Japanese ANSI code page, have " << GetACP();
+    // "動画テスト.avi" in the ANSI code page.
+    std::string name = TempFile("動画テスト.avi");
+    Movie->OpenFile(name);
+    EXPECT_EQ(Movie->State(), msStopped);
+    std::wstring rendered = Graph.RenderedName;
+    ASSERT_GE(rendered.size(), 9u);
+    EXPECT_EQ(rendered.substr(rendered.size() - 9), L"\u52D5\u753B\u30C6\u30B9\u30C8.avi");
+    DeleteFileA(name.c_str());
+}
+
+TEST_F(MovieGraph, NamesThatDenoteNoFileChangeNothing) {
+    Open();
+    Movie->PlayPause();
+    ASSERT_EQ(Movie->State(), msPlaying);
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    std::string folder = dir;
+    folder.pop_back();
+    // A name too long for DirectShow's buffer, of a file that does exist on
+    // a system that accepts such names.
+    std::string longDir = folder + "\\" + std::string(120, 'd');
+    std::string longName = longDir + "\\" + std::string(150, 'f') + ".avi";
+    CreateDirectoryA(longDir.c_str(), nullptr);
+    std::wstring wideName(longName.begin(), longName.end());
+    HANDLE h = CreateFileW(wideName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    bool longNameExists = h != INVALID_HANDLE_VALUE;
+    if (longNameExists)
+        CloseHandle(h);
+    std::string pattern = folder + "\\movie graph test.a?i";
+
+    for (const std::string& name : {std::string(), folder + "\\no such movie.avi", folder, std::string(dir),
+                                    pattern, longName}) {
+        SCOPED_TRACE(name);
+        Movie->OpenFile(name);
+        EXPECT_EQ(Movie->State(), msPlaying);
+        EXPECT_EQ(Movie->FileName(), File);
+        EXPECT_EQ(Graph.Refs, 1 + 7);
+        EXPECT_EQ(GraphFactory.Created, 1);
+        EXPECT_EQ(Graph.StopCalls, 1);
+    }
+    EXPECT_EQ(Boxes->Count(), 0u);
+    RecordProperty("LongNameExists", longNameExists ? "yes" : "no");
+    DeleteFileW(wideName.c_str());
+    RemoveDirectoryA(longDir.c_str());
+}
+
+TEST_F(MovieGraph, UnrenderableFileIsReportedAndReleased) {
+    // Only exactly S_OK counts: a partial render is a failure too.
+    const HRESULT results[] = {VFW_S_PARTIAL_RENDER, S_FALSE, VFW_E_CANNOT_RENDER, E_FAIL};
+    for (HRESULT hr : results) {
+        SCOPED_TRACE(hr);
+        Graph.RenderFile_hr = hr;
+        Movie->OpenFile(File);
+        EXPECT_EQ(Movie->State(), msClosed);
+        EXPECT_EQ(Movie->FileName(), File);
+        EXPECT_EQ(Graph.Refs, 1);
+        EXPECT_EQ(Grabber.Refs, 1);
+        EXPECT_TRUE(Graph.Filters.empty());
+        EXPECT_EQ(Graph.WindowStyle, 0) << "the video window was attached";
+        EXPECT_TRUE(ComEntered());
+    }
+    ExpectBoxes({"このファイルは再生できません", "このファイルは再生できません", "このファイルは再生できません",
+                 "このファイルは再生できません"});
+    EXPECT_TRUE(Log.Positions.empty());
+}
+
+TEST_F(MovieGraph, GraphThatCannotBeBuiltIsReportedAndKeptUntilTheNextOpen) {
+    Open();
+    ASSERT_EQ(Movie->FileName(), File);
+    Graph.FailQI = IID_IBasicAudio;
+    Movie->OpenFile(File);
+    ExpectBoxes({"DirectXが利用できませんでした"});
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_EQ(Movie->FileName(), "");
+    // What was obtained stays held; the next open gives it back first.
+    EXPECT_EQ(Graph.Refs, 1 + 3);
+    Graph.FailQI = GUID_NULL;
+    Movie->OpenFile(File);
+    EXPECT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(Graph.Refs, 1 + 7);
+    EXPECT_EQ(Boxes->Count(), 1u);
+
+    // No graph class at all.
+    GraphFactory.CreateInstance_hr = REGDB_E_CLASSNOTREG;
+    Movie->OpenFile(File);
+    ExpectBoxes({"DirectXが利用できませんでした", "DirectXが利用できませんでした"});
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_EQ(Graph.Refs, 1);
+}
+
+TEST_F(MovieGraph, PlayPauseAndStopFollowTheStateMachine) {
+    Open();
+    Log.Positions.clear();
+    Graph.Seeks.clear();
+    // Stopped: rewind, then run.
+    Movie->PlayPause();
+    EXPECT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(Graph.Seeks, std::vector<LONGLONG>{0});
+    EXPECT_EQ(Graph.RunCalls, 1);
+    EXPECT_TRUE(Timer->Enabled());
+    // Playing: pause.
+    Movie->PlayPause();
+    EXPECT_EQ(Movie->State(), msPaused);
+    EXPECT_EQ(Graph.PauseCalls, 2);
+    EXPECT_FALSE(Timer->Enabled());
+    // Paused: run on from where it is, without seeking.
+    Movie->PlayPause();
+    EXPECT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(Graph.RunCalls, 2);
+    EXPECT_EQ(Graph.Seeks.size(), 1u);
+    EXPECT_TRUE(Timer->Enabled());
+    // Stop: stop, rewind, pause on the first frame, tell the position.
+    Movie->Stop();
+    EXPECT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(Graph.Seeks, (std::vector<LONGLONG>{0, 0}));
+    EXPECT_TRUE(Graph.StopCalls == 2 && Graph.PauseCalls == 3);
+    EXPECT_EQ(Movie->Position(), 0);
+    ASSERT_EQ(Log.Positions.size(), 1u);
+    EXPECT_EQ(Log.Positions[0], std::make_pair(int64_t(0), int64_t(Graph.Duration)));
+    // Stopping again changes nothing and raises nothing.
+    Movie->Stop();
+    EXPECT_EQ(Graph.StopCalls, 2);
+    EXPECT_EQ(Log.Positions.size(), 1u);
+}
+
+TEST_F(MovieGraph, DefaultPositionHandlerStopsTheTimerAfterOneTick) {
+    TMovie* bare = new TMovie(Owner.get());  // a control with its default handlers
+    bare->SetParent(Host);
+    TTimer* timer = nullptr;
+    for (int i = 0; i < Owner->ComponentCount(); ++i)
+        if (auto* t = dynamic_cast<TTimer*>(Owner->Components(i)))
+            timer = t;  // the newest timer is the new control's
+    ASSERT_NE(timer, Timer);
+    bare->OpenFile(File);
+    ASSERT_EQ(bare->State(), msStopped);
+    EXPECT_FALSE(timer->Enabled()) << "the cue raised the default handler";
+    bare->PlayPause();
+    EXPECT_TRUE(timer->Enabled());
+    int before = Graph.GetPositionsCalls;
+    Tick(timer);
+    EXPECT_EQ(Graph.GetPositionsCalls, before + 1);
+    EXPECT_EQ(bare->Position(), Graph.Current);
+    EXPECT_FALSE(timer->Enabled());
+    Tick(timer);
+    EXPECT_EQ(Graph.GetPositionsCalls, before + 1);
+    // The next start of playback lets one more tick through.
+    bare->PlayPause();
+    bare->PlayPause();
+    EXPECT_TRUE(timer->Enabled());
+    Tick(timer);
+    EXPECT_EQ(Graph.GetPositionsCalls, before + 2);
+    delete bare;
+}
+
+TEST_F(MovieGraph, OwnPositionHandlerGetsEveryTick) {
+    Open();
+    Log.Positions.clear();
+    using P = std::pair<int64_t, int64_t>;
+    Movie->PlayPause();
+    Tick(Timer);
+    Tick(Timer);
+    EXPECT_TRUE(Timer->Enabled());
+    EXPECT_EQ(Log.Positions, (std::vector<P>{{Graph.Current, Graph.Duration}, {Graph.Current, Graph.Duration}}));
+    // Only exactly S_OK gives a position; anything else is -1.
+    for (HRESULT hr : {S_FALSE, E_FAIL}) {
+        Graph.GetPositions_hr = hr;
+        Tick(Timer);
+        EXPECT_EQ(Movie->Position(), -1);
+        EXPECT_EQ(Log.Positions.back(), P(-1, Graph.Duration));
+    }
+    Graph.GetPositions_hr = S_OK;
+    // Stopped: the timer is still on and reports.
+    Movie->Stop();
+    Log.Positions.clear();
+    Tick(Timer);
+    EXPECT_EQ(Log.Positions, (std::vector<P>{{Graph.Current, Graph.Duration}}));
+    // Closed: silence, the timer stays on.
+    Movie->ReleaseGraph();
+    Tick(Timer);
+    EXPECT_EQ(Log.Positions.size(), 1u);
+    EXPECT_TRUE(Timer->Enabled());
+}
+
+TEST_F(MovieGraph, VolumeIsClampedAndAppliedOnlyWithAGraph) {
+    Movie->SetVolume(-5);
+    EXPECT_EQ(Movie->Volume(), 0);
+    Movie->SetVolume(12);
+    EXPECT_EQ(Movie->Volume(), 7);
+    ASSERT_TRUE(Movie->BuildGraph());
+    EXPECT_TRUE(Graph.Volumes.empty()) << "a new graph keeps DirectShow's own volume";
+    for (int level = -5; level <= 12; ++level)
+        Movie->SetVolume(level);
+    std::vector<LONG> expected(5, -10000);
+    for (LONG v : {-10000, -4800, -2400, -1200, -600, -300, -150, 0})
+        expected.push_back(v);
+    expected.insert(expected.end(), 5, 0);
+    EXPECT_EQ(Graph.Volumes, expected);
+    EXPECT_EQ(Movie->Volume(), 7);
+}
+
+TEST_F(MovieGraph, VideoFollowsTheControlOnlyWhileLoaded) {
+    ASSERT_TRUE(Movie->BuildGraph());
+    // Closed, even though the video window interface is held.
+    Movie->SetVideoPosition(1, 2, 3, 4);
+    Host->SetClientWidth(300);
+    EXPECT_TRUE(Graph.WindowPositions.empty());
+    Movie->ReleaseGraph();
+
+    Open();
+    Graph.WindowPositions.clear();
+    Host->SetClientWidth(400);
+    Host->SetClientHeight(300);
+    ASSERT_FALSE(Graph.WindowPositions.empty());
+    RECT last = Graph.WindowPositions.back();
+    EXPECT_EQ(last.left, 0);
+    EXPECT_EQ(last.top, 0);
+    EXPECT_EQ(last.right, 400);
+    EXPECT_EQ(last.bottom, 300);
+    Movie->SetVideoPosition(5, 6, 7, 8);
+    last = Graph.WindowPositions.back();
+    EXPECT_TRUE(last.left == 5 && last.top == 6 && last.right == 7 && last.bottom == 8);
+    // Someone else's resize handler takes over: the video no longer follows.
+    Graph.WindowPositions.clear();
+    Movie->OnResize = TNotifyEvent();
+    Host->SetClientWidth(350);
+    EXPECT_TRUE(Graph.WindowPositions.empty());
+}
+
+TEST_F(MovieGraph, GraphEventsAreFetchedOneAtATimeAndFreed) {
+    Open();
+    Movie->PlayPause();
+    Log.Positions.clear();
+    // Not our instance value: not even looked at.
+    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Notify(12345);
+    EXPECT_EQ(Graph.GetEventCalls, 0);
+    // Nothing within 10 ms, or a failing queue: no event.
+    Graph.Events.clear();
+    Notify();
+    Graph.Events.push_back({E_UNEXPECTED, 0, 0, 0});
+    Notify();
+    EXPECT_EQ(Graph.GetEventCalls, 2);
+    EXPECT_EQ(Graph.Freed, 0);
+    // Other events are fetched and freed, nothing else; one per message.
+    Graph.Events.push_back({S_OK, EC_PAUSED, EC_PAUSED * 100, EC_PAUSED * 1000});
+    Graph.Events.push_back({S_FALSE, EC_CLOCK_CHANGED, EC_CLOCK_CHANGED * 100, EC_CLOCK_CHANGED * 1000});
+    Notify();
+    EXPECT_EQ(Graph.Freed, 1);
+    Notify();
+    EXPECT_EQ(Graph.FreedCodes, (std::vector<long>{EC_PAUSED, EC_CLOCK_CHANGED}));
+    EXPECT_EQ(Movie->State(), msPlaying);
+    EXPECT_TRUE(Log.Positions.empty());
+    // The end of the stream: rewound and stopped, no OnComplete without AutoClose.
+    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Notify();
+    EXPECT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(Movie->Position(), 0);
+    EXPECT_EQ(Graph.Seeks.back(), 0);
+    EXPECT_EQ(Log.Positions.size(), 1u);
+    EXPECT_EQ(Graph.FreedCodes.back(), EC_COMPLETE);
+    EXPECT_EQ(Log.Completes, 0);
+}
+
+TEST_F(MovieGraph, EndOfStreamWithAutoCloseCompletesAfterTheRewind) {
+    Open();
+    Movie->SetAutoClose(true);
+    Movie->PlayPause();
+    Log.InComplete = [&] {
+        EXPECT_EQ(Movie->State(), msStopped);
+        EXPECT_EQ(Movie->Position(), 0);
+        EXPECT_EQ(Graph.Outstanding, 0) << "OnComplete before the event was freed";
+        EXPECT_EQ(Log.Positions.size(), 3u) << "OnComplete before the rewind was told";
+    };
+    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Notify();
+    EXPECT_EQ(Log.Completes, 1);
+    EXPECT_EQ(Log.CompleteSender, Movie);
+    // Already stopped: nothing more happens, but the end is told again.
+    int stops = Graph.StopCalls;
+    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Notify();
+    EXPECT_EQ(Graph.StopCalls, stops);
+    EXPECT_EQ(Log.Completes, 2);
+}
+
+TEST_F(MovieGraph, LateOrUnwantedNotificationsDoNothing) {
+    Open();
+    Movie->SetAutoClose(true);
+    Movie->PlayPause();
+    // While the application is ending.
+    Application->SetTerminated(true);
+    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Notify();
+    Application->SetTerminated(false);
+    EXPECT_EQ(Graph.GetEventCalls, 0);
+    EXPECT_EQ(Movie->State(), msPlaying);
+    // Posted before the graph went away, arriving after.
+    PostMessageA(Movie->Handle(), WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+    Movie->ReleaseGraph();
+    PumpFor(50);
+    EXPECT_EQ(Graph.GetEventCalls, 0);
+    EXPECT_EQ(Log.Completes, 0);
+    Graph.Events.clear();
+}
+
+TEST_F(MovieGraph, AHandlerThatReleasesTheGraphDuringTheRewindIsSafe) {
+    Open();
+    Movie->PlayPause();
+    // A position handler that drops the graph while the end of the stream is
+    // being handled: the event must still be freed by its queue.
+    struct Dropper {
+        TMovie* Movie;
+        void Position(int64_t, int64_t) { Movie->ReleaseGraph(); }
+    } dropper{Movie};
+    Movie->SetOnPosition(Bind<&Dropper::Position>(&dropper));
+    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Notify();
+    EXPECT_EQ(Graph.Freed, 1);
+    EXPECT_EQ(Graph.Refs, 1);
+}
+
+TEST_F(MovieGraph, OwnerDestroysTheTimerBeforeTheControl) {
+    Open();
+    TComponent* owner = Owner.get();
+    HWND timerWindow = Timer->WindowHandle();
+    HWND movieWindow = Movie->Handle();
+    bool checked = false;
+    Graph.OnStop = [&] {
+        // The control is releasing its graph: its timer is already gone, its
+        // own window still stands for the video window to leave.
+        EXPECT_EQ(FindTimer(owner), nullptr);
+        EXPECT_FALSE(IsWindow(timerWindow));
+        EXPECT_TRUE(IsWindow(movieWindow));
+        checked = true;
+    };
+    Owner.reset();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(Graph.Owner, 0);
+    EXPECT_EQ(Graph.Refs, 1);
+}
+
+TEST_F(MovieGraph, ControlDestroyedOnItsOwnTakesItsTimerAlong) {
+    Open();
+    HWND timerWindow = Timer->WindowHandle();
+    delete Movie;
+    Movie = nullptr;
+    // No timer may tick into the destroyed control.
+    EXPECT_EQ(FindTimer(Owner.get()), nullptr);
+    EXPECT_FALSE(IsWindow(timerWindow));
+    EXPECT_EQ(Graph.Refs, 1);
+}
+
+// COM the thread cannot enter (it already lives in the multithreaded
+// apartment): the graph is given up, and the thread's own COM is left alone.
+TEST(MovieCom, FailedEntryIsReportedAndNotLeft) {
+    Application->Title = kTitle;
+    TDialogWatcher boxes;
+    bool stillEntered = false;
+    TMovieState state = msPlaying;
+    std::thread worker([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            auto form = MakeHostForm(200, 150);
+            auto* movie = new TMovie(form.get());
+            movie->SetParent(form.get());
+            char path[MAX_PATH];
+            GetModuleFileNameA(nullptr, path, MAX_PATH);  // a file that surely exists
+            movie->OpenFile(path);
+            state = movie->State();
+            movie->ReleaseGraph();
+        }
+        // The thread's own entry is still there: entering again only counts up.
+        HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        stillEntered = hr == S_FALSE;
+        CoUninitialize();
+        CoUninitialize();
+    });
+    worker.join();
+    EXPECT_EQ(state, msClosed);
+    EXPECT_TRUE(stillEntered);
+    auto seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].Text, "DirectXが利用できませんでした");
+}
+
+}  // namespace

@@ -1,0 +1,341 @@
+// The run-time library rules: command line, numbers, file names, rounding.
+// Shift-JIS text is written as explicit bytes: "\x95\x5C" is 表, "\x83\x5C" is
+// ソ, "\x83\x22" and "\x95\x20" are double-byte characters whose second byte
+// looks like a quote or a blank.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "framework/SysUtils.h"
+#include "ui/Title.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+bool NoLeadBytes(unsigned char) {
+    return false;
+}
+
+// --- Command line -----------------------------------------------------------
+
+struct SplitCase {
+    const char* line;
+    Args expected;
+};
+
+const SplitCase kSplitCases[] = {
+    {"prog a b", {"prog", "a", "b"}},
+    {"  prog \t\r\n a   b  ", {"prog", "a", "b"}},
+    {"", {}},
+    {" \t ", {}},
+    // Quoted stretches, wherever they stand in an argument.
+    {"\"C:\\Program Files\\p.exe\" x", {"C:\\Program Files\\p.exe", "x"}},
+    {"p ab\"c d\"e", {"p", "abc de"}},
+    {"p a\"\"b", {"p", "ab"}},
+    {"p \"a\"\"b\"", {"p", "ab"}},
+    {"p \"\"\"a b\"\"\"", {"p", "a b"}},
+    {"p \" \"", {"p", " "}},
+    {"p \"\t\"x", {"p", "\tx"}},
+    // Unterminated: to the end of the line, blanks included.
+    {"p \"a b  ", {"p", "a b  "}},
+    {"p x\"", {"p", "x"}},
+    // Empty arguments are skipped, not counted.
+    {"p \"\" x", {"p", "x"}},
+    {"p \"\"\"\" x \"\"", {"p", "x"}},
+    {"p \"", {"p"}},
+    // Double-byte characters are never split.
+    {"p \x95\x20x y", {"p", "\x95\x20x", "y"}},
+    {"p \x83\x22" "a b", {"p", "\x83\x22" "a", "b"}},
+    {"p \"\x83\x22 a\" b", {"p", "\x83\x22 a", "b"}},
+    {"p C:\\\x95\x5C\\\x83\x5C.avi", {"p", "C:\\\x95\x5C\\\x83\x5C.avi"}},
+    {"p \x81\x09x", {"p", "\x81\x09x"}},
+    {"p a\x95", {"p", "a\x95"}},
+    // Half-width katakana and DEL are ordinary single bytes.
+    {"p \xB1 \x7F", {"p", "\xB1", "\x7F"}},
+};
+
+TEST(SplitCommandLine, Table) {
+    for (const auto& c : kSplitCases)
+        EXPECT_EQ(SplitCommandLine(c.line, IsShiftJisLeadByte), c.expected) << "line: " << c.line;
+}
+
+TEST(SplitCommandLine, EveryControlCharacterSeparates) {
+    for (int code = 1; code <= 32; ++code) {
+        const char sep = static_cast<char>(code);
+        const std::string line = std::string(1, sep) + "p" + sep + "a" + sep + sep + "b" + sep;
+        EXPECT_EQ(SplitCommandLine(line.c_str(), IsShiftJisLeadByte), (Args{"p", "a", "b"})) << "code " << code;
+    }
+}
+
+TEST(SplitCommandLine, LeadByteTestDecidesWhatIsOneCharacter) {
+    EXPECT_EQ(SplitCommandLine("p \x95\x20x", NoLeadBytes), (Args{"p", "\x95", "x"}));
+    EXPECT_EQ(SplitCommandLine("p \x83\x22 a\" b", NoLeadBytes), (Args{"p", "\x83 a", "b"}));
+}
+
+TEST(SplitCommandLine, NullLineHasNoArguments) {
+    EXPECT_TRUE(SplitCommandLine(nullptr).empty());
+}
+
+TEST(ParamStr, ReadsThisProcessCommandLine) {
+    std::string self = ParamStr(0);
+    CharLowerBuffA(self.data(), static_cast<DWORD>(self.size()));
+    EXPECT_TRUE(self.ends_with("test_sysutils.exe") || self.ends_with("test_sysutils")) << self;
+    EXPECT_GE(ParamCount(), 0);
+    for (int i = 1; i <= ParamCount(); ++i)
+        EXPECT_FALSE(ParamStr(i).empty()) << i;
+    EXPECT_EQ(ParamStr(ParamCount() + 1), "");
+    EXPECT_EQ(ParamStr(-1), "");
+}
+
+// --- Number rule ------------------------------------------------------------
+
+constexpr int kDef = -99999;  // no row below yields it as a value
+
+struct NumberCase {
+    const char* text;
+    int expected;
+};
+
+const NumberCase kDecimalCases[] = {
+    {"0", 0}, {"123", 123}, {"   42", 42}, {"+7", 7}, {"-7", -7}, {"-0", 0}, {"007", 7},
+    {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"+2147483647", INT_MAX},
+    {"00000000002147483647", INT_MAX},
+    {"2147483648", kDef}, {"-2147483649", kDef}, {"99999999999999999999", kDef},
+};
+
+const NumberCase kHexCases[] = {
+    {"$10", 16}, {"x10", 16}, {"X1f", 31}, {"0x10", 16}, {"0XaF", 175}, {"$ff", 255}, {"$FF", 255},
+    {"0x0", 0}, {"  $10", 16},
+    {"-$10", -16}, {"+$10", 16}, {"-0x10", -16}, {"-X10", -16},
+    {"$7FFFFFFF", INT_MAX}, {"$80000000", INT_MIN}, {"$FFFFFFFF", -1},
+    {"-$80000000", INT_MIN}, {"-$FFFFFFFF", 1},
+    {"$000000000FF", 255}, {"$00000000FFFFFFFF", -1},
+    {"$100000000", kDef}, {"$FFFFFFFFF", kDef},
+};
+
+const NumberCase kInvalidCases[] = {
+    {"", kDef}, {"   ", kDef}, {"+", kDef}, {"-", kDef}, {"$", kDef}, {"x", kDef}, {"0x", kDef},
+    {"-$", kDef}, {"+0X", kDef},
+    {"12 ", kDef}, {"1 2", kDef}, {"\t5", kDef}, {"5a", kDef}, {"$1g", kDef}, {"0x-1", kDef},
+    {"--5", kDef}, {"+-5", kDef}, {"- 5", kDef}, {"$ 10", kDef}, {"$-10", kDef},
+    {"1.0", kDef}, {"1e3", kDef}, {"0b1", kDef}, {"0$10", kDef}, {"00x10", kDef}, {"x0x10", kDef},
+    {"\x82\x4F", kDef},  // full-width digit zero
+};
+
+void CheckNumbers(const NumberCase* begin, const NumberCase* end) {
+    for (auto c = begin; c != end; ++c)
+        EXPECT_EQ(StrToIntDef(c->text, kDef), c->expected) << "text: \"" << c->text << "\"";
+}
+
+TEST(StrToIntDef, Decimal) {
+    CheckNumbers(std::begin(kDecimalCases), std::end(kDecimalCases));
+}
+
+TEST(StrToIntDef, Hexadecimal) {
+    CheckNumbers(std::begin(kHexCases), std::end(kHexCases));
+}
+
+TEST(StrToIntDef, InvalidGivesDefault) {
+    CheckNumbers(std::begin(kInvalidCases), std::end(kInvalidCases));
+    EXPECT_EQ(StrToIntDef(std::string("12\0", 3), kDef), kDef);
+    EXPECT_EQ(StrToIntDef("", -1), -1);
+    EXPECT_EQ(StrToIntDef("oops", 5), 5);
+}
+
+// --- File names and the title ------------------------------------------------
+
+struct NameCase {
+    std::string path;
+    std::string expected;
+};
+
+const NameCase kNameCases[] = {
+    {"C:\\Movies\\clip.avi", "clip.avi"},
+    {"clip.avi", "clip.avi"},
+    {"C:clip.avi", "clip.avi"},
+    {"a:b\\c:d", "d"},
+    {"\\\\server\\share\\a.mpg", "a.mpg"},
+    {"C:\\dir\\", ""},
+    {"", ""},
+    // 表 and ソ end in the byte of "\" and stay whole.
+    {"C:\\\x95\x5C.avi", "\x95\x5C.avi"},
+    {"C:\\dir\\\x83\x5C\x83\x5C.mpg", "\x83\x5C\x83\x5C.mpg"},
+    {"C:\\dir\\a\x95\x5C", "a\x95\x5C"},
+    {"\x95\x5C\\clip.avi", "clip.avi"},
+    // 0x95 0x95 is one character, so the "\" after it is a separator: the
+    // walk must go by characters from the start, not look one byte back.
+    {"C:\\\x95\x95\\clip.avi", "clip.avi"},
+    {"C:\\\xB1\\clip", "clip"},
+    {"C:\\dir\\a\x95", "a\x95"},
+};
+
+TEST(ExtractFileName, Table) {
+    for (const auto& c : kNameCases)
+        EXPECT_EQ(ExtractFileName(c.path, IsShiftJisLeadByte), c.expected) << "path: " << c.path;
+    EXPECT_EQ(ExtractFileName("C:\\\x95\x5C.avi", NoLeadBytes), ".avi");
+}
+
+TEST(MovieTitle, NameBetweenProgramNameAndHyphen) {
+    EXPECT_EQ(MovieTitle("C:\\Movies\\clip.avi", IsShiftJisLeadByte), "Pelorin -clip.avi-");
+    EXPECT_EQ(MovieTitle("clip.avi", IsShiftJisLeadByte), "Pelorin -clip.avi-");
+    EXPECT_EQ(MovieTitle("D:clip.avi", IsShiftJisLeadByte), "Pelorin -clip.avi-");
+    EXPECT_EQ(MovieTitle("C:\\\x95\x5C\\\x83\x5C\x95\x5C.avi", IsShiftJisLeadByte), "Pelorin -\x83\x5C\x95\x5C.avi-");
+}
+
+// By default the name is stepped by the characters of the ANSI code page:
+// 表 stays whole on a Japanese system, while on a single-byte system 0x95 is
+// a character of its own and the 0x5C after it a separator.
+TEST(MovieTitle, DefaultFollowsAnsiCodePage) {
+    const std::string path = "C:\\Movies\\\x95\x5C.avi";
+    if (GetACP() == 932) {
+        EXPECT_EQ(MovieTitle(path), "Pelorin -\x95\x5C.avi-");
+    } else if (!IsDBCSLeadByte(0x95)) {
+        EXPECT_EQ(MovieTitle(path), "Pelorin -.avi-") << "code page " << GetACP();
+    }
+}
+
+TEST(LeadBytes, ShiftJisTableMatchesCodePage932) {
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(IsShiftJisLeadByte(static_cast<unsigned char>(b)), IsDBCSLeadByteEx(932, static_cast<BYTE>(b)) != FALSE)
+            << "byte " << b;
+}
+
+// --- Rounding ---------------------------------------------------------------
+
+TEST(RoundHalfEven, Table) {
+    const struct {
+        double x;
+        int expected;
+    } cases[] = {
+        {240.75, 241}, {241.5, 242}, {238.5, 238}, {0.5, 0}, {1.5, 2}, {2.5, 2}, {0.0, 0}, {7.0, 7},
+        {-240.75, -241}, {-241.5, -242}, {-238.5, -238}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
+        {0.49999999999999994, 0}, {2.5000000000000004, 3}, {-2.5000000000000004, -3},
+        {2147483646.5, 2147483646}, {1e12, INT_MAX}, {-1e12, INT_MIN}, {NAN, 0},
+        // The aspect lock: client width times 0.75.
+        {321 * 0.75, 241}, {322 * 0.75, 242}, {318 * 0.75, 238},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RoundHalfEven(c.x), c.expected) << "x = " << c.x;
+}
+
+// --- File existence -----------------------------------------------------------
+
+TEST(FileExists, FilesOnlyNoFoldersNoWildcards) {
+    char self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
+    const std::string path = self;
+    const std::string folder = path.substr(0, path.size() - ExtractFileName(path).size() - 1);
+    EXPECT_TRUE(FileExists(path));
+    EXPECT_FALSE(FileExists(folder));
+    EXPECT_FALSE(FileExists(path + ".missing"));
+    EXPECT_FALSE(FileExists(folder + "\\*.exe"));
+    EXPECT_FALSE(FileExists(folder + "\\test_sysutils.ex?"));
+    EXPECT_FALSE(FileExists(""));
+}
+
+// --- Random inputs ------------------------------------------------------------
+
+std::string RandomBytes(std::mt19937& rng, bool allowNul) {
+    static const unsigned char kInteresting[] = {' ', '\t', '\n', 1, 31, '"', '"', '\\', '\\', ':',
+                                                 0x81, 0x83, 0x95, 0xE0, 0xFC, 0xB1, 'a', 'Z', '0'};
+    std::string s(rng() % 40, '\0');
+    for (char& c : s) {
+        unsigned char b = rng() % 2 ? kInteresting[rng() % sizeof kInteresting] : static_cast<unsigned char>(rng());
+        if (!allowNul && b == 0)
+            b = 'n';
+        c = static_cast<char>(b);
+    }
+    return s;
+}
+
+Args PlainSplit(const std::string& line) {
+    Args args;
+    std::string cur;
+    for (char c : line) {
+        if (static_cast<unsigned char>(c) <= 32) {
+            if (!cur.empty())
+                args.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty())
+        args.push_back(cur);
+    return args;
+}
+
+TEST(RandomInputs, SplitCommandLineInvariants) {
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string line = RandomBytes(rng, false);
+        const Args args = SplitCommandLine(line.c_str(), IsShiftJisLeadByte);
+        // Every argument is non-empty and the arguments are, in order, made of
+        // the line's bytes.
+        size_t at = 0;
+        for (const auto& arg : args) {
+            ASSERT_FALSE(arg.empty()) << line;
+            for (char c : arg) {
+                at = line.find(c, at);
+                ASSERT_NE(at, std::string::npos) << line;
+                ++at;
+            }
+        }
+        // Without quotes and double-byte characters it is a plain split.
+        std::string unquoted;
+        for (char c : line)
+            if (c != '"')
+                unquoted += c;
+        ASSERT_EQ(SplitCommandLine(unquoted.c_str(), NoLeadBytes), PlainSplit(unquoted)) << line;
+    }
+}
+
+TEST(RandomInputs, ExtractFileNameIsASuffix) {
+    std::mt19937 rng(777);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string path = RandomBytes(rng, true);
+        const std::string name = ExtractFileName(path, IsShiftJisLeadByte);
+        const std::string bytewise = ExtractFileName(path, NoLeadBytes);
+        ASSERT_TRUE(path.ends_with(name)) << path;
+        ASSERT_EQ(bytewise.find_first_of("\\:"), std::string::npos) << path;
+        // Stepping by characters can only take separators away.
+        ASSERT_TRUE(name.ends_with(bytewise)) << path;
+    }
+}
+
+TEST(RandomInputs, StrToIntDefAgreesWithReference) {
+    std::mt19937 rng(4242);
+    std::uniform_int_distribution<int64_t> decimal(-3000000000LL, 3000000000LL);
+    std::uniform_int_distribution<uint64_t> hex(0, 0xFFFFFFFFFULL);
+    static const char* const kPrefixes[] = {"$", "x", "X", "0x", "0X"};
+    for (int round = 0; round < 3000; ++round) {
+        // Decimal: blanks, sign and leading zeros in any mix.
+        const int64_t v = decimal(rng);
+        std::string text = std::string(rng() % 3, ' ');
+        text += v < 0 ? "-" : (rng() % 2 ? "+" : "");
+        text += std::string(rng() % 3, '0') + std::to_string(v < 0 ? -v : v);
+        const int expected = v >= INT_MIN && v <= INT_MAX ? static_cast<int>(v) : kDef;
+        ASSERT_EQ(StrToIntDef(text, kDef), expected) << text;
+
+        // Hexadecimal: up to nine digits, either case.
+        const uint64_t h = hex(rng);
+        char digits[32];
+        snprintf(digits, sizeof digits, rng() % 2 ? "%llx" : "%llX", static_cast<unsigned long long>(h));
+        text = std::string(kPrefixes[rng() % 5]) + digits;
+        ASSERT_EQ(StrToIntDef(text, kDef), h <= 0xFFFFFFFFu ? static_cast<int32_t>(h) : kDef) << text;
+
+        // Anything: the default comes back only for invalid text.
+        const std::string any = RandomBytes(rng, true);
+        const int a = StrToIntDef(any, 1), b = StrToIntDef(any, 2);
+        ASSERT_TRUE((a == 1 && b == 2) || a == b) << any;
+    }
+}
+
+}  // namespace

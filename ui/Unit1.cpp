@@ -1,0 +1,125 @@
+#include "ui/Unit1.h"
+
+#include "engine/UMovie.h"
+#include "framework/SysUtils.h"
+#include "ui/Title.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+// Left and top come as a pair, width and height as a pair: a lone second or
+// fourth argument means nothing.
+struct TPlacement {
+    int Left = -1, Top = -1, Width = -1, Height = -1;
+};
+
+TPlacement ReadPlacement() {
+    TPlacement p;
+    int count = ParamCount();
+    if (count >= 3) {
+        p.Left = StrToIntDef(ParamStr(2), -1);
+        p.Top = StrToIntDef(ParamStr(3), -1);
+    }
+    if (count >= 5) {
+        p.Width = StrToIntDef(ParamStr(4), -1);
+        p.Height = StrToIntDef(ParamStr(5), -1);
+    }
+    return p;
+}
+}  // namespace
+
+TForm1::TForm1(TComponent* owner) : TForm(owner) {
+    InitializeForm("TFORM1");
+}
+
+std::any TForm1::MethodAddress(const std::string& name) const {
+    auto self = const_cast<TForm1*>(this);
+    if (name == "FormCreate")
+        return Bind<&TForm1::FormCreate>(self);
+    if (name == "FormShow")
+        return Bind<&TForm1::FormShow>(self);
+    if (name == "FormResize")
+        return Bind<&TForm1::FormResize>(self);
+    if (name == "DropDst1FileDrop")
+        return Bind<&TForm1::DropDst1FileDrop>(self);
+    return TForm::MethodAddress(name);
+}
+
+TComponent** TForm1::FieldAddress(const std::string& name) {
+    if (name == "DropDst1")
+        return reinterpret_cast<TComponent**>(&DropDst1);
+    return TForm::FieldAddress(name);
+}
+
+void TForm1::FormCreate(TObject*) {
+    FMovie = new TMovie(this);
+    FMovie->SetParent(this);
+    FMovie->SetAlign(alClient);
+    FMovie->OnClick = Bind<&TForm1::MovieClick>(this);
+    FMovie->SetOnComplete(Bind<&TForm1::MovieComplete>(this));
+    FAspect = 0;
+
+    if (ParamCount() < 1 || !FileExists(ParamStr(1)))
+        return;
+
+    // Command-line viewer mode. The first opening tells the window its size;
+    // FormShow opens the file again on the window as it finally stands.
+    const std::string file = ParamStr(1);
+    FMovie->OpenFile(file);
+    FMovie->SetAutoClose(true);
+    SetBorderStyle(bsDialog);
+    SetFormStyle(fsStayOnTop);
+    SetCaption(MovieTitle(file));
+
+    TPlacement p = ReadPlacement();
+    SetClientWidth(p.Width > 0 ? p.Width : FMovie->VideoWidth());
+    SetClientHeight(p.Height > 0 ? p.Height : FMovie->VideoHeight());
+    if (p.Left >= 0 || p.Top >= 0) {
+        SetPosition(poDesigned);
+        if (p.Left >= 0)
+            SetLeft(p.Left);
+        if (p.Top >= 0)
+            SetTop(p.Top);
+    }
+}
+
+void TForm1::FormShow(TObject*) {
+    if (!FMovie->AutoClose())
+        return;
+    FMovie->OpenFile(ParamStr(1));
+    FMovie->PlayPause();
+}
+
+void TForm1::MovieClick(TObject*) {
+    FMovie->PlayPause();
+}
+
+void TForm1::MovieComplete(TObject*) {
+    Close();
+}
+
+void TForm1::FormResize(TObject*) {
+    if (!FMovie)
+        return;
+    FMovie->SetBounds(0, 0, ClientWidth(), ClientHeight());
+    // The client height follows the width, so the picture keeps its shape.
+    if (FAspect != 0)
+        SetClientHeight(RoundHalfEven(ClientWidth() * FAspect));
+}
+
+void TForm1::DropDst1FileDrop(TObject*, TStrings* files, int, int) {
+    if (files->Count() == 1)
+        OpenAndPlay((*files)[0]);
+}
+
+void TForm1::OpenAndPlay(const std::string& path) {
+    // No lock while the window takes the new video's size.
+    FAspect = 0;
+    SetCaption(MovieTitle(path));
+    FMovie->OpenFile(path);
+    SetClientWidth(FMovie->VideoWidth());
+    SetClientHeight(FMovie->VideoHeight());
+    FMovie->PlayPause();
+    if (FMovie->VideoWidth() != 0)
+        FAspect = static_cast<double>(FMovie->VideoHeight()) / FMovie->VideoWidth();
+}
