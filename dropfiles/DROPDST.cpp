@@ -3,8 +3,7 @@
 #include "framework/Forms.h"
 #include "framework/Layout.h"
 
-TDropShellCalls DropShellCalls = {&::IsWindow, &::DragAcceptFiles, &::DragQueryFileA, &::DragQueryPoint,
-                                  &::DragFinish};
+TDropShellCalls DropShellCalls = {&::IsWindow, &::DragAcceptFiles, &::DragQueryFileA, &::DragQueryPoint, &::DragFinish};
 
 namespace {
 const bool registered = RegisterComponentClass<TDropDst>("TDropDst");
