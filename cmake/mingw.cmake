@@ -1,7 +1,13 @@
-# Cross build for 32-bit Windows with MinGW-w64 (posix thread model).
+# Cross build for Windows with MinGW-w64 (posix thread model), for the
+# architecture PELORIN_ARCH names: i686 (the product) or x86_64.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+if(NOT PELORIN_ARCH)
+    set(PELORIN_ARCH i686)
+endif()
+set(CMAKE_SYSTEM_PROCESSOR ${PELORIN_ARCH})
+# Checks that CMake compiles on its own see the same architecture.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES PELORIN_ARCH)
+set(TOOLCHAIN_PREFIX ${PELORIN_ARCH}-w64-mingw32)
 find_program(CMAKE_C_COMPILER NAMES ${TOOLCHAIN_PREFIX}-gcc-posix ${TOOLCHAIN_PREFIX}-gcc)
 find_program(CMAKE_CXX_COMPILER NAMES ${TOOLCHAIN_PREFIX}-g++-posix ${TOOLCHAIN_PREFIX}-g++)
 find_program(CMAKE_RC_COMPILER NAMES ${TOOLCHAIN_PREFIX}-windres)
