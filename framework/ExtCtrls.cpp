@@ -1,8 +1,11 @@
 #include "framework/ExtCtrls.h"
 
 #include "framework/Forms.h"
+#include "framework/Layout.h"
 
 namespace {
+const bool kRegistered = RegisterComponentClass<TPanel>("TPanel") && RegisterComponentClass<TTimer>("TTimer");
+
 TBevelCut BevelFromLayout(const TLayoutValue& v) {
     if (v.IsIdent("bvLowered"))
         return bvLowered;

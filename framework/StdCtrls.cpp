@@ -1,5 +1,11 @@
 #include "framework/StdCtrls.h"
 
+#include "framework/Layout.h"
+
+namespace {
+const bool kRegistered = RegisterComponentClass<TButton>("TButton");
+}
+
 TButton::TButton(TComponent* owner) : TWinControl(owner) {
     FWidth = 75;
     FHeight = 25;

@@ -752,7 +752,6 @@ end
   end
 end
 )";
-    RegisterComponentClass<TPanel>("TPanel");
     auto second = NewForm<TDropForm>();
     gShell = TShellLog();
     ReadLayoutText(second.get(), panelLayout);
