@@ -285,8 +285,13 @@ void TMovie::PlayPause() {
     if (!FMediaControl || FState == msClosed)
         return;
     if (FState == msStopped || FState == msPaused) {
-        if (FState == msStopped)
+        if (FState == msStopped) {
+            // Rewind with the graph stopped, not paused: Wine's GStreamer
+            // splitter seeks each stream on its own and, seeking while paused,
+            // often loses a stream's end, so that EC_COMPLETE never comes.
+            FMediaControl->Stop();
             SetPosition(0);
+        }
         FMediaControl->Run();
         FState = msPlaying;
         if (FTimer)

@@ -15,6 +15,7 @@
 
 #include "engine/UMovie.h"
 #include "framework/Forms.h"
+#include "support/Apartment.h"
 #include "support/Dialogs.h"
 #include "support/HostForm.h"
 #include "support/Paths.h"
@@ -30,15 +31,6 @@ const char kUnplayable[] = "unplayable.avi";  // text under a movie's name
 
 // A picture, as opposed to an empty background, has no colour covering most of it.
 constexpr double kBackgroundUniformity = 0.9;
-
-bool ComEntered() {
-    HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    if (hr == RPC_E_CHANGED_MODE)
-        return true;
-    if (SUCCEEDED(hr))
-        CoUninitialize();
-    return false;
-}
 
 struct TEventLog {
     std::vector<std::pair<int64_t, int64_t>> Positions;
@@ -145,9 +137,27 @@ TEST_F(MoviePlayback, OpeningCuesTheFirstFrameOverTheWholeControl) {
     PumpFor(400);
     EXPECT_LT(Difference(first, Picture()), 0.01);
 
-    // A click on the picture is a click on the control.
+    // The video window is a child covering the whole control, and follows its size.
     HWND video = GetWindow(Movie->Handle(), GW_CHILD);
     ASSERT_NE(video, nullptr) << "the video window is not a child of the control";
+    auto expectCovered = [&] {
+        RECT v, c;
+        GetWindowRect(video, &v);
+        GetWindowRect(Movie->Handle(), &c);
+        EXPECT_TRUE(EqualRect(&v, &c)) << "video " << v.left << "," << v.top << "-" << v.right << "," << v.bottom
+                                       << " control " << c.left << "," << c.top << "-" << c.right << "," << c.bottom;
+    };
+    expectCovered();
+    Host->SetClientWidth(400);
+    Host->SetClientHeight(300);
+    Application->ProcessMessages();
+    expectCovered();
+    Host->SetClientWidth(320);
+    Host->SetClientHeight(240);
+    Application->ProcessMessages();
+    expectCovered();
+
+    // A click on the picture is a click on the control.
     PostMessageA(video, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
     PostMessageA(video, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
     EXPECT_TRUE(PumpUntil([&] { return Log.Clicks == 1; }, 2000));
