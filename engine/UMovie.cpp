@@ -3,6 +3,7 @@
 #include <array>
 
 #include "framework/Forms.h"
+#include "framework/SysUtils.h"
 
 const LONG VolumeTable[8] = {-10000, -4800, -2400, -1200, -600, -300, -150, 0};
 
@@ -20,17 +21,8 @@ static_assert(VideoWindowStyle == 0x46000000);
 // can be given: a pattern is no name, and the converted name must fit the
 // buffer with its terminator.
 bool IsPlayableName(const std::string& name) {
-    if (name.empty() || name.find_first_of("*?") != std::string::npos)
-        return false;
     int units = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
-    if (units <= 0 || units > NameBufferLength)
-        return false;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(name.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(find);
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return units > 0 && units <= NameBufferLength && FileExists(name);
 }
 }  // namespace
 
