@@ -27,7 +27,7 @@ TComponent::TComponent(TComponent* owner) {
 
 TComponent::~TComponent() {
     MarkDestroying();
-    // Watchers first: they may still look at what this component owns.
+    // Watchers hear of it first, then the owned components go, newest first.
     while (!FFreeNotifies.empty()) {
         TComponent* watcher = FFreeNotifies.back();
         FFreeNotifies.pop_back();

@@ -61,7 +61,6 @@ public:
     int Count() const { return static_cast<int>(FItems.size()); }
     const std::string& operator[](int index) const { return FItems.at(static_cast<size_t>(index)); }
     void Add(std::string s) { FItems.push_back(std::move(s)); }
-    void Clear() { FItems.clear(); }
     const std::vector<std::string>& Items() const { return FItems; }
 
 private:

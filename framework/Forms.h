@@ -105,7 +105,6 @@ public:
         }
     }
     TCustomForm* MainForm() const { return FMainForm; }
-    void SetMainForm(TCustomForm* form) { FMainForm = form; }
 
     // Shows the main form as the start-up show state asks, then dispatches
     // messages until Terminate.

@@ -1,2 +1,0 @@
-// Helpers shared by the tests.
-#pragma once
