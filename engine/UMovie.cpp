@@ -245,8 +245,10 @@ void TMovie::OpenFile(const std::string& fileName) {
         return;
     }
     FState = msLoaded;
+    // Each query starts from the value it may replace: a call that claims
+    // success without writing its results leaves the field as it was.
     if (FMediaSeeking) {
-        LONGLONG duration;
+        LONGLONG duration = FDuration;
         if (SUCCEEDED(FMediaSeeking->GetDuration(&duration)))
             FDuration = duration;
     }
@@ -256,15 +258,19 @@ void TMovie::OpenFile(const std::string& fileName) {
     FVideoWindow->put_WindowStyle(VideoWindowStyle);
     FitVideo();
     Stop();
-    LONG width, height;
+    LONG width = FMinIdealWidth, height = FMinIdealHeight;
     if (SUCCEEDED(FVideoWindow->GetMinIdealImageSize(&width, &height))) {
         FMinIdealWidth = width;
         FMinIdealHeight = height;
     }
+    width = FMaxIdealWidth;
+    height = FMaxIdealHeight;
     if (SUCCEEDED(FVideoWindow->GetMaxIdealImageSize(&width, &height))) {
         FMaxIdealWidth = width;
         FMaxIdealHeight = height;
     }
+    width = FVideoWidth;
+    height = FVideoHeight;
     if (SUCCEEDED(FBasicVideo->GetVideoSize(&width, &height))) {
         FVideoWidth = width;
         FVideoHeight = height;
@@ -328,8 +334,8 @@ void TMovie::WMGraphNotify(TMessage& message) {
     // and the event must still be freed by the queue that gave it.
     TComPtr<IMediaEventEx> events;
     events.CopyFrom(FMediaEventEx);
-    long code;
-    LONG_PTR param1, param2;
+    long code = 0;
+    LONG_PTR param1 = 0, param2 = 0;
     // E_ABORT: nothing queued within 10 ms. Any failure means no event.
     if (FAILED(events->GetEvent(&code, &param1, &param2, 10)))
         return;

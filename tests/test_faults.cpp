@@ -1,0 +1,454 @@
+// Faults on purpose. First the filter graph: a whole session of the movie
+// control (open, play, position, volume, pause, end of stream, rewind, open
+// again, destruction) runs once against healthy doubles to learn its calls;
+// then once more for every call and every way a call can go wrong, with that
+// one call failing, or answering S_FALSE, or answering a positive code without
+// doing anything. Each run must show the user what a failed open shows and
+// nothing else, recover at the next open, and give back every reference and
+// its COM entry.
+// Then handlers that raise: inside a drop and inside a form's creation. The
+// framework's error box must appear with the error's message, and the program
+// must go on with nothing lost and nothing leaked.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <shlobj.h>
+
+#include "dropfiles/DROPDST.h"
+#include "engine/UMovie.h"
+#include "framework/Forms.h"
+#include "framework/Layout.h"
+#include "support/Apartment.h"
+#include "support/BoxAnswerer.h"
+#include "support/FaultGraph.h"
+#include "support/HostForm.h"
+#include "support/ProcessUsage.h"
+#include "support/Unmanaged.h"
+#include "support/Pump.h"
+
+namespace {
+
+// Message boxes come and go at once (support/Unmanaged.h); before any window.
+const bool gUnmanaged = (UseUnmanagedWindowsHere(), true);
+
+const char kTitle[] = "FaultsTest";
+const char kNoDirectX[] = "DirectXが利用できませんでした";
+const char kUnplayable[] = "このファイルは再生できません";
+constexpr LONGLONG kDuration = 25000000;  // what the double's GetDuration reports
+
+TTimer* FindTimer(TComponent* owner) {
+    for (int i = 0; i < owner->ComponentCount(); ++i)
+        if (auto* timer = dynamic_cast<TTimer*>(owner->Components(i)))
+            return timer;
+    return nullptr;
+}
+
+std::string ExistingFile() {
+    static std::string path = [] {
+        char name[MAX_PATH];
+        GetModuleFileNameA(nullptr, name, MAX_PATH);  // surely there; the doubles never read it
+        return std::string(name);
+    }();
+    return path;
+}
+
+// The calls whose failure makes BuildGraph false.
+bool IsTestedBuildStep(const std::string& call) {
+    return call == "CoCreateInstance(FilterGraph)" || call == "CoCreateInstance(SampleGrabber)" ||
+           call.rfind("IGraphBuilder::QueryInterface(", 0) == 0 || call == "Grabber::QueryInterface(ISampleGrabber)";
+}
+
+// What the user must be told when this call goes wrong this way.
+const char* ExpectedMessage(const std::string& call, TFaultKind kind) {
+    if (call == "IGraphBuilder::RenderFile")
+        return kUnplayable;  // nothing but exactly S_OK renders
+    // A success that hands out no interface is no success. (A class object's
+    // odd success always comes with an object: see TFaultFactory.)
+    bool handsOutNothing = kind == fkFail || (kind == fkEmptySuccess && call.rfind("CoCreateInstance", 0) != 0);
+    if (IsTestedBuildStep(call) && handsOutNothing)
+        return kNoDirectX;
+    return nullptr;
+}
+
+// ------------------------------------------------------------ the session
+
+struct TSessionResult {
+    size_t SecondOpenAt = 0;  // index of the second opening's first call
+    TMovieState AfterFirstOpen = msClosed, AtEnd = msClosed;
+    int64_t DurationAfterFirstOpen = 0;
+    int VideoWidthAfterFirstOpen = 0, MinIdealAfterFirstOpen = 0, MaxIdealAfterFirstOpen = 0;
+    std::vector<std::string> Messages;
+    std::string Leaks;
+    bool ComBalanced = false;
+};
+
+class FaultSession {
+public:
+    // Everything a session needs, made afresh for each run.
+    static TSessionResult Run(TForm* host, size_t target, TFaultKind kind, std::vector<std::string>* calls,
+                              std::string* hit) {
+        TSessionResult r;
+        EXPECT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        {
+            TFaultyDirectShow ds;
+            ds.Plan.Arm(target, kind);
+            TBoxAnswerer boxes;
+            {
+                auto owner = std::make_unique<TComponent>(nullptr);
+                auto* movie = new TMovie(owner.get());
+                movie->SetParent(host);
+                movie->SetAlign(alClient);
+                TTimer* timer = FindTimer(owner.get());
+                const std::string file = ExistingFile();
+                auto notify = [&] { SendMessageA(movie->Handle(), WM_GRAPHNOTIFY, 0, GraphNotifyInstance); };
+
+                movie->OpenFile(file);
+                r.AfterFirstOpen = movie->State();
+                r.DurationAfterFirstOpen = movie->Duration();
+                r.VideoWidthAfterFirstOpen = movie->VideoWidth();
+                r.MinIdealAfterFirstOpen = movie->MinIdealWidth();
+                r.MaxIdealAfterFirstOpen = movie->MaxIdealWidth();
+                movie->PlayPause();
+                if (timer)
+                    SendMessageA(timer->WindowHandle(), WM_TIMER, 1, 0);
+                movie->SetVolume(3);
+                movie->PlayPause();
+                movie->PlayPause();
+                // Some other event, the end of the stream, then nothing queued.
+                ds.Graph.Queued = {EC_CLOCK_CHANGED, EC_COMPLETE};
+                notify();
+                notify();
+                notify();
+                movie->PlayPause();
+                movie->Stop();
+                r.SecondOpenAt = ds.Plan.Calls().size();
+                movie->OpenFile(file);
+                movie->PlayPause();
+                r.AtEnd = movie->State();
+                owner.reset();  // the control and its graph go
+            }
+            Application->ProcessMessages();
+            r.Messages = boxes.Texts();
+            r.Leaks = ds.Leaks();
+            if (calls)
+                *calls = ds.Plan.Calls();
+            if (hit)
+                *hit = ds.Plan.Hit();
+        }
+        // Exactly our own entry is left.
+        r.ComBalanced = ComEntered();
+        CoUninitialize();
+        r.ComBalanced = r.ComBalanced && !ComEntered();
+        while (ComEntered())
+            CoUninitialize();
+        return r;
+    }
+};
+
+class Faults : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Application->Title = kTitle;
+        Host = MakeHostForm(320, 240).release();
+    }
+    static void TearDownTestSuite() {
+        delete Host;
+        Host = nullptr;
+    }
+    static inline TForm* Host = nullptr;
+};
+
+TEST_F(Faults, EveryGraphCallGoingWrongInTurn) {
+    // The healthy session: its calls, and what it comes to.
+    std::vector<std::string> calls;
+    TSessionResult healthy = FaultSession::Run(Host, SIZE_MAX, fkNone, &calls, nullptr);
+    ASSERT_EQ(healthy.AfterFirstOpen, msStopped);
+    ASSERT_EQ(healthy.AtEnd, msPlaying);
+    ASSERT_TRUE(healthy.Messages.empty());
+    ASSERT_EQ(healthy.Leaks, "");
+    ASSERT_TRUE(healthy.ComBalanced);
+    ASSERT_GT(calls.size(), 50u);
+
+    int runs = 0, failing = 0;
+    const testing::TestResult* result = testing::UnitTest::GetInstance()->current_test_info()->result();
+    for (TFaultKind kind : {fkFail, fkFalse, fkEmptySuccess}) {
+        for (size_t target = 0; target < calls.size(); ++target) {
+            std::string hit;
+            const int partsBefore = result->total_part_count();
+            TSessionResult r = FaultSession::Run(Host, target, kind, nullptr, &hit);
+            ++runs;
+            SCOPED_TRACE(testing::Message() << "call " << target << " (" << calls[target] << ") answering "
+                                            << FaultKindName(kind));
+            // The runs agree up to the spoilt call.
+            ASSERT_EQ(hit, calls[target]);
+            const bool inFirstOpen = target < healthy.SecondOpenAt;
+            const char* message = ExpectedMessage(hit, kind);
+
+            std::vector<std::string> expected;
+            if (message)
+                expected.push_back(message);
+            EXPECT_EQ(r.Messages, expected);
+            EXPECT_EQ(r.Leaks, "");
+            EXPECT_TRUE(r.ComBalanced) << "COM entered and left unevenly";
+
+            // An opening that failed leaves nothing loaded; the next one,
+            // without a fault, works again.
+            EXPECT_EQ(r.AfterFirstOpen, message && inFirstOpen ? msClosed : msStopped);
+            EXPECT_EQ(r.AtEnd, message && !inFirstOpen ? msClosed : msPlaying);
+
+            // A query that fails, or claims success without an answer, leaves
+            // what the control knew as it was.
+            bool unanswered = kind != fkFalse && inFirstOpen;
+            if (r.AfterFirstOpen == msStopped) {
+                EXPECT_EQ(r.DurationAfterFirstOpen,
+                          unanswered && hit == "IMediaSeeking::GetDuration" ? -1 : kDuration);
+                EXPECT_EQ(r.VideoWidthAfterFirstOpen, unanswered && hit == "IBasicVideo::GetVideoSize" ? 0 : 640);
+                EXPECT_EQ(r.MinIdealAfterFirstOpen,
+                          unanswered && hit == "IVideoWindow::GetMinIdealImageSize" ? 0 : 16);
+                EXPECT_EQ(r.MaxIdealAfterFirstOpen,
+                          unanswered && hit == "IVideoWindow::GetMaxIdealImageSize" ? 0 : 1280);
+            }
+            if (result->total_part_count() != partsBefore && ++failing >= 20)
+                FAIL() << "giving up after 20 failing runs";
+        }
+    }
+    std::printf("[ faults   ] %zu calls in a session, %d runs with one call spoilt (E_FAIL, S_FALSE, "
+                "empty success)\n",
+                calls.size(), runs);
+}
+
+// ------------------------------------------------------- raising handlers
+
+// Counts the drops finished, and passes everything on to the shell.
+int gFinished = 0;
+void WINAPI CountingDragFinish(HDROP drop) {
+    ++gFinished;
+    ::DragFinish(drop);
+}
+
+HDROP MakeDrop(const std::vector<std::string>& names) {
+    size_t size = sizeof(DROPFILES) + 2;
+    for (const std::string& n : names)
+        size += n.size() + 1;
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* block = static_cast<DROPFILES*>(GlobalLock(mem));
+    block->pFiles = sizeof(DROPFILES);
+    block->pt = {10, 10};
+    char* p = reinterpret_cast<char*>(block + 1);
+    for (const std::string& n : names) {
+        memcpy(p, n.c_str(), n.size() + 1);
+        p += n.size() + 1;
+    }
+    GlobalUnlock(mem);
+    return static_cast<HDROP>(mem);
+}
+
+// How a handler may fail.
+enum TRaise { rsException, rsStdError, rsBadAlloc, rsUnknown, rsCount };
+
+[[noreturn]] void Raise(TRaise how, const std::string& message) {
+    switch (how) {
+        case rsException: throw Exception(message);
+        case rsStdError: throw std::runtime_error(message);
+        case rsBadAlloc: throw std::bad_alloc();
+        default: throw 42;
+    }
+}
+
+std::string MessageOf(TRaise how, const std::string& message) {
+    switch (how) {
+        case rsException:
+        case rsStdError: return message;
+        case rsBadAlloc: return std::bad_alloc().what();
+        default: return "Unknown error";
+    }
+}
+
+// A main window of its own kind: its drop handler opens and starts what was
+// dropped in its movie control, then raises if told to.
+class TRaisingForm : public TForm {
+public:
+    explicit TRaisingForm(TComponent* owner, const char* layout, TRaise raiseInCreate = rsCount)
+        : TForm(owner), FRaiseInCreate(raiseInCreate) {
+        // As a designed form is made: its layout, then the creation handler.
+        ReadLayoutText(this, layout);
+        DoCreate();
+    }
+
+    TDropDst* DropDst1 = nullptr;
+    TMovie* Movie = nullptr;
+    TRaise RaiseInDrop = rsCount;
+    int Drops = 0;
+    size_t LastCount = 0;
+
+    std::any MethodAddress(const std::string& name) const override {
+        auto self = const_cast<TRaisingForm*>(this);
+        if (name == "FormCreate")
+            return Bind<&TRaisingForm::FormCreate>(self);
+        if (name == "DropDst1FileDrop")
+            return Bind<&TRaisingForm::DropDst1FileDrop>(self);
+        return TForm::MethodAddress(name);
+    }
+    TComponent** FieldAddress(const std::string& name) override {
+        if (name == "DropDst1")
+            return reinterpret_cast<TComponent**>(&DropDst1);
+        return TForm::FieldAddress(name);
+    }
+
+private:
+    void FormCreate(TObject*) {
+        Movie = new TMovie(this);
+        Movie->SetParent(this);
+        Movie->SetAlign(alClient);
+        Movie->OpenFile(ExistingFile());
+        if (FRaiseInCreate != rsCount)
+            Raise(FRaiseInCreate, "作成中のエラー");
+    }
+    void DropDst1FileDrop(TObject*, TStrings* files, int, int) {
+        ++Drops;
+        LastCount = files->Count();
+        Movie->OpenFile((*files)[0]);
+        Movie->PlayPause();
+        if (RaiseInDrop != rsCount)
+            Raise(RaiseInDrop, "ドロップ中のエラー");
+    }
+
+    TRaise FRaiseInCreate;
+};
+
+const char kLayout[] = R"(object RaisingForm: TRaisingForm
+  Caption = 'Pelorin'
+  OnCreate = FormCreate
+  object DropDst1: TDropDst
+    Target = htForm
+    OnFileDrop = DropDst1FileDrop
+  end
+end
+)";
+
+class RaisingHandlers : public Faults {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        DirectShow = std::make_unique<TFaultyDirectShow>();
+        FSaved = DropShellCalls;
+        DropShellCalls.DragFinish = &CountingDragFinish;
+        gFinished = 0;
+        Application->OnException = {};
+    }
+    void TearDown() override {
+        DropShellCalls = FSaved;
+        EXPECT_EQ(DirectShow->Leaks(), "");
+        DirectShow.reset();
+        EXPECT_TRUE(ComEntered());
+        CoUninitialize();
+        EXPECT_FALSE(ComEntered()) << "COM entered more often than left";
+        while (ComEntered())
+            CoUninitialize();
+    }
+
+    // The error box the framework shows for an error raised in a handler.
+    void ExpectErrorBox(const TMessageBoxInfo& box, const std::string& text) {
+        EXPECT_EQ(box.Text, text);
+        EXPECT_EQ(box.Caption, kTitle);
+        EXPECT_TRUE(box.HasIcon) << "the error box has an error icon";
+        EXPECT_EQ(box.Buttons, std::vector<std::string>{"OK"});
+    }
+
+    std::unique_ptr<TFaultyDirectShow> DirectShow;
+
+private:
+    TDropShellCalls FSaved{};
+};
+
+TEST_F(RaisingHandlers, DuringADrop) {
+    TBoxAnswerer boxes;
+    auto form = std::make_unique<TRaisingForm>(nullptr, kLayout);
+    ASSERT_NE(form->Movie, nullptr);
+    ASSERT_TRUE(boxes.Seen().empty());
+    form->Show();
+    HWND wnd = form->Handle();
+    const std::string file = ExistingFile();
+    auto drop = [&](const std::vector<std::string>& names) {
+        ASSERT_TRUE(PostMessageA(wnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0));
+        Application->ProcessMessages();
+    };
+
+    // Each kind of error, raised after the handler has opened and started
+    // a movie; once with a thousand names in the drop.
+    std::vector<std::string> thousand(1000, file);
+    int posted = 0;
+    TProcessUsage warm;
+    const int rounds = 25;
+    for (int round = 0; round < rounds; ++round) {
+        if (round == 1)
+            warm = MeasureProcessUsage();
+        for (int how = 0; how < rsCount; ++how) {
+            SCOPED_TRACE(testing::Message() << "round " << round << ", kind " << how);
+            form->RaiseInDrop = static_cast<TRaise>(how);
+            boxes.Clear();
+            drop(how == rsUnknown ? thousand : std::vector<std::string>{file});
+            ++posted;
+            ASSERT_TRUE(PumpUntil([&] { return boxes.Count() >= 1; }, 5000));
+            ExpectErrorBox(boxes.Seen()[0], MessageOf(static_cast<TRaise>(how), "ドロップ中のエラー"));
+            EXPECT_EQ(boxes.Count(), 1u);
+            // The drop was finished, and the movie the handler started plays.
+            EXPECT_EQ(gFinished, posted);
+            EXPECT_EQ(form->Movie->State(), msPlaying);
+        }
+    }
+    EXPECT_EQ(form->LastCount, 1000u);
+    TProcessUsage after = MeasureProcessUsage();
+    std::printf("[ faults   ] %d drops whose handler raised; after the first round: %s\n[ faults   ] after the "
+                "last: %s\n",
+                posted, warm.Describe().c_str(), after.Describe().c_str());
+    EXPECT_EQ(after.User(), warm.User()) << "window-manager objects leaked by the error path";
+    EXPECT_EQ(after.Gdi(), warm.Gdi()) << "drawing objects leaked by the error path";
+    EXPECT_LE(after.Handles(), warm.Handles() + 4u) << "handles leaked by the error path";
+
+    // The program goes on: a quiet drop works as ever.
+    form->RaiseInDrop = rsCount;
+    boxes.Clear();
+    drop({file});
+    EXPECT_EQ(gFinished, posted + 1);
+    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ(form->Drops, posted + 1);
+    EXPECT_EQ(form->Movie->State(), msPlaying);
+    form.reset();
+}
+
+TEST_F(RaisingHandlers, DuringFormCreation) {
+    for (int how = 0; how < rsCount; ++how) {
+        SCOPED_TRACE(testing::Message() << "kind " << how);
+        TBoxAnswerer boxes;
+        // The creation handler opens a movie, then raises: the error box
+        // appears and the form is made all the same.
+        auto form = std::make_unique<TRaisingForm>(nullptr, kLayout, static_cast<TRaise>(how));
+        ASSERT_EQ(boxes.Count(), 1u);
+        ExpectErrorBox(boxes.Seen()[0], MessageOf(static_cast<TRaise>(how), "作成中のエラー"));
+        ASSERT_NE(form->Movie, nullptr);
+        EXPECT_EQ(form->Movie->State(), msStopped);
+        // It works: shown, it takes a drop and plays it.
+        form->Show();
+        ASSERT_TRUE(PostMessageA(form->Handle(), WM_DROPFILES,
+                                 reinterpret_cast<WPARAM>(MakeDrop({ExistingFile()})), 0));
+        Application->ProcessMessages();
+        EXPECT_EQ(form->Drops, 1);
+        EXPECT_EQ(form->Movie->State(), msPlaying);
+        EXPECT_EQ(boxes.Count(), 1u);
+        form.reset();
+        EXPECT_EQ(DirectShow->Leaks(), "") << "after destroying the form";
+    }
+    EXPECT_EQ(gFinished, static_cast<int>(rsCount));
+}
+
+}  // namespace
