@@ -160,6 +160,13 @@ bool FileExists(const std::string& fileName) {
     // cannot hit half of a double-byte character.
     if (fileName.empty() || fileName.find_first_of("*?") != std::string::npos)
         return false;
+    // Windows' lookup takes no name whose UTF-16 form, terminator included,
+    // needs more than MAX_PATH units; Wine's takes a few longer ones, which
+    // nothing could open afterwards (DirectShow gets the name in a buffer of
+    // MAX_PATH units). Such a name is no file here either.
+    int units = MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, nullptr, 0);
+    if (units <= 0 || units > MAX_PATH)
+        return false;
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(fileName.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)

@@ -240,6 +240,27 @@ TEST(FileExists, FilesOnlyNoFoldersNoWildcards) {
     EXPECT_FALSE(FileExists(""));
 }
 
+TEST(FileExists, NoNameLongerThanTheSystemTakes) {
+    // A file whose full name has 259 characters is there; with 260 and more
+    // it is not, as Windows' lookup says, even where Wine's would find it.
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    std::string folder = std::string(temp) + "file exists " + std::to_string(GetCurrentProcessId());
+    std::wstring wideFolder(folder.begin(), folder.end());
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wideFolder).c_str(), nullptr));
+    for (size_t length : {259u, 260u, 261u}) {
+        std::string name = folder + "\\" + std::string(length - folder.size() - 1, 'n');
+        ASSERT_EQ(name.size(), length);
+        std::wstring wide = L"\\\\?\\" + std::wstring(name.begin(), name.end());
+        HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << length;
+        CloseHandle(file);
+        EXPECT_EQ(FileExists(name), length < MAX_PATH) << length;
+        DeleteFileW(wide.c_str());
+    }
+    RemoveDirectoryW((L"\\\\?\\" + wideFolder).c_str());
+}
+
 // --- Random inputs ------------------------------------------------------------
 
 std::string RandomBytes(std::mt19937& rng, bool allowNul) {
