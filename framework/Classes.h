@@ -119,6 +119,9 @@ public:
     // Runs on each component once its owner's whole layout has been read.
     virtual void Loaded();
     void BeginLoading() { FComponentState |= csLoading; }
+    // Where a nested object of a layout goes: a control into its parent
+    // window, a menu item into its menu, an action into its list.
+    virtual void SetParentComponent(TComponent* parent) {}
 
     // Published methods and fields that a layout names, looked up on the root.
     virtual std::any MethodAddress(const std::string& name) const;

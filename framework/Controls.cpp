@@ -113,6 +113,15 @@ bool TControl::SetProperty(const std::string& name, const TLayoutValue& v) {
     return true;
 }
 
+void TControl::SetParentComponent(TComponent* parent) {
+    if (auto* w = dynamic_cast<TWinControl*>(parent))
+        SetParent(w);
+}
+
+void TControl::ChangeScale(int m, int d) {
+    SetBounds(MulDiv(FLeft, m, d), MulDiv(FTop, m, d), MulDiv(FWidth, m, d), MulDiv(FHeight, m, d));
+}
+
 // ------------------------------------------------------------- TWinControl
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
@@ -328,6 +337,14 @@ void TWinControl::WndProc(TMessage& m) {
             }
             break;
         }
+        case WM_COMMAND:
+            // A control's notification goes back to the control.
+            if (TWinControl* child = m.LParam ? FromHandle(reinterpret_cast<HWND>(m.LParam)) : nullptr) {
+                m.Result = child->Perform(CN_COMMAND, m.WParam, m.LParam);
+                break;
+            }
+            DefaultHandler(m);
+            break;
         case WM_ERASEBKGND:
             if (FDefWndProc == DefWindowProcA) {
                 if (!FBrush)
@@ -409,6 +426,12 @@ int TWinControl::ClientHeight() {
     RECT r;
     GetClientRect(FHandle, &r);
     return r.bottom;
+}
+
+void TWinControl::ChangeScale(int m, int d) {
+    TControl::ChangeScale(m, d);
+    for (TControl* c : std::vector<TControl*>(FControls))
+        c->ChangeScale(m, d);
 }
 
 void TWinControl::AlignControls() {

@@ -17,6 +17,9 @@ struct TMessage {
 
 using TWndMethod = TMethod<TMessage&>;
 
+// A parent's WM_COMMAND from a child control, handed back to that control.
+constexpr UINT CN_COMMAND = 0xBC00 + WM_COMMAND;
+
 // Colours are COLORREFs, or a system colour index with the top bit set.
 using TColor = uint32_t;
 constexpr TColor clSystemColor = 0x80000000u;
@@ -60,6 +63,9 @@ public:
     TNotifyEvent OnResize;
 
     bool SetProperty(const std::string& name, const TLayoutValue& value) override;
+    void SetParentComponent(TComponent* parent) override;
+    // Multiplies position and size by multiplier / divider (a form's scaling).
+    virtual void ChangeScale(int multiplier, int divider);
 
 protected:
     virtual void Click();
@@ -115,6 +121,7 @@ public:
     void SetVisible(bool value) override;
     void SetCaption(const std::string& caption) override;
     void SetColor(TColor color) override;
+    void ChangeScale(int multiplier, int divider) override;
     virtual int ClientWidth();
     virtual int ClientHeight();
 

@@ -4,7 +4,8 @@
 #include "framework/Layout.h"
 
 namespace {
-const bool kRegistered = RegisterComponentClass<TPanel>("TPanel") && RegisterComponentClass<TTimer>("TTimer");
+const bool kRegistered = RegisterComponentClass<TPanel>("TPanel") && RegisterComponentClass<TTimer>("TTimer") &&
+                         RegisterComponentClass<TImage>("TImage");
 
 TBevelCut BevelFromLayout(const TLayoutValue& v) {
     if (v.IsIdent("bvLowered"))
@@ -14,6 +15,72 @@ TBevelCut BevelFromLayout(const TLayoutValue& v) {
     return bvNone;
 }
 }  // namespace
+
+// ------------------------------------------------------------------ TImage
+
+TImage::TImage(TComponent* owner) : TWinControl(owner) {
+    FWidth = 105;
+    FHeight = 105;
+}
+
+TImage::~TImage() {
+    if (FPicture)
+        DeleteObject(FPicture);
+}
+
+void TImage::LoadPicture(const std::string& resourceName) {
+    auto bitmap = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), resourceName.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bitmap)
+        throw Exception("Picture resource not found: " + resourceName);
+    if (FPicture)
+        DeleteObject(FPicture);
+    FPicture = bitmap;
+    if (FHandle)
+        InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TImage::SetStretch(bool value) {
+    FStretch = value;
+    if (FHandle)
+        InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TImage::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.WinClassName = "Pelorin.TImage";
+    p.ClassStyle = CS_HREDRAW | CS_VREDRAW;
+}
+
+void TImage::Paint(HDC dc) {
+    if (!FPicture)
+        return;
+    BITMAP bm{};
+    GetObjectA(FPicture, sizeof(bm), &bm);
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, FPicture);
+    if (FStretch) {
+        RECT r;
+        GetClientRect(FHandle, &r);
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, 0, 0, r.right, r.bottom, source, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    } else {
+        BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
+    }
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+bool TImage::SetProperty(const std::string& name, const TLayoutValue& v) {
+    if (name == "Picture.Resource")
+        LoadPicture(v.Str);
+    else if (name == "Stretch")
+        SetStretch(v.IsIdent("True"));
+    else
+        return TWinControl::SetProperty(name, v);
+    return true;
+}
 
 // ------------------------------------------------------------------ TPanel
 

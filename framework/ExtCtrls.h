@@ -25,6 +25,30 @@ private:
     TBevelCut FBevelOuter = bvRaised;
 };
 
+// A picture: a bitmap from the program's resources, drawn at its own size or
+// stretched to the control.
+class TImage : public TWinControl {
+public:
+    explicit TImage(TComponent* owner);
+    ~TImage() override;
+
+    // Loads the bitmap resource of that name; raises when there is none.
+    void LoadPicture(const std::string& resourceName);
+    HBITMAP Picture() const { return FPicture; }
+    bool Stretch() const { return FStretch; }
+    void SetStretch(bool value);
+
+    bool SetProperty(const std::string& name, const TLayoutValue& value) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Paint(HDC dc) override;
+
+private:
+    HBITMAP FPicture = nullptr;
+    bool FStretch = false;
+};
+
 // Ticks through a hidden window of its own, so it never fires once destroyed:
 // the window and its timer go with the object.
 class TTimer : public TComponent {

@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include "framework/ActnList.h"
 #include "framework/Layout.h"
 
 TApplication* Application = new TApplication(nullptr);
@@ -10,6 +11,19 @@ namespace {
 BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM data) {
     if (IsWindowVisible(wnd) && IsWindowEnabled(wnd))
         reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
+    return TRUE;
+}
+
+BOOL CALLBACK FindTabStop(HWND wnd, LPARAM found) {
+    if ((GetWindowLongA(wnd, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+        *reinterpret_cast<HWND*>(found) = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK SetFontOf(HWND wnd, LPARAM font) {
+    SendMessageA(wnd, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
     return TRUE;
 }
 }  // namespace
@@ -66,6 +80,74 @@ HFONT TCustomForm::FontHandle() {
     return FFontHandle;
 }
 
+void TCustomForm::SetMenu(TMainMenu* menu) {
+    if (FMenu)
+        RemoveFreeNotification(FMenu);
+    FMenu = menu;
+    if (FMenu)
+        FreeNotification(FMenu);
+    if (FHandle)
+        ::SetMenu(FHandle, FMenu ? FMenu->Handle() : nullptr);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == FMenu) {
+        // The menu bar goes with its object: the window must not keep it.
+        FMenu = nullptr;
+        if (FHandle)
+            ::SetMenu(FHandle, nullptr);
+    }
+}
+
+bool TCustomForm::IsShortCut(TShortCut shortCut) {
+    if (FMenu && FMenu->IsShortCut(shortCut))
+        return true;
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* list = dynamic_cast<TActionList*>(Components(i)))
+            if (list->IsShortCut(shortCut))
+                return true;
+    return false;
+}
+
+void TCustomForm::Loaded() {
+    TWinControl::Loaded();
+    if (!FMenuName.empty()) {
+        std::string name = std::move(FMenuName);
+        FMenuName.clear();
+        SetMenu(dynamic_cast<TMainMenu*>(FindComponent(name)));
+    }
+    if (FScaled && FPixelsPerInch > 0) {
+        int screen = ScreenPixelsPerInch();
+        if (screen != FPixelsPerInch)
+            ScaleBy(screen, FPixelsPerInch);
+    }
+}
+
+int TCustomForm::ScreenPixelsPerInch() {
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi;
+}
+
+void TCustomForm::ScaleBy(int m, int d) {
+    int clientWidth = ClientWidth(), clientHeight = ClientHeight();
+    FFont.Height = MulDiv(FFont.Height, m, d);
+    HFONT old = FFontHandle;
+    FFontHandle = nullptr;
+    if (FHandle) {
+        SetFontOf(FHandle, reinterpret_cast<LPARAM>(FontHandle()));
+        EnumChildWindows(FHandle, &SetFontOf, reinterpret_cast<LPARAM>(FontHandle()));
+    }
+    if (old)
+        DeleteObject(old);
+    SetClientWidth(MulDiv(clientWidth, m, d));
+    SetClientHeight(MulDiv(clientHeight, m, d));
+    for (int i = 0; i < ControlCount(); ++i)
+        Controls(i)->ChangeScale(m, d);
+}
+
 void TCustomForm::SetBorderStyle(TBorderStyle value) {
     if (value == FBorderStyle)
         return;
@@ -107,8 +189,17 @@ void TCustomForm::CreateParams(TCreateParams& p) {
 
 void TCustomForm::CreateWnd() {
     TWinControl::CreateWnd();
+    if (FMenu)
+        ::SetMenu(FHandle, FMenu->Handle());
     if (FVisible)
         ShowWindow(FHandle, SW_SHOWNORMAL);
+}
+
+void TCustomForm::DestroyWnd() {
+    // Destroying a window destroys its menu bar; the menu outlives windows.
+    if (FMenu)
+        ::SetMenu(FHandle, nullptr);
+    TWinControl::DestroyWnd();
 }
 
 SIZE TCustomForm::FrameExtent() {
@@ -122,7 +213,7 @@ SIZE TCustomForm::FrameExtent() {
     p.WndParent = nullptr;
     TCustomForm::CreateParams(p);
     RECT r{0, 0, 0, 0};
-    AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
+    AdjustWindowRectEx(&r, p.Style, FMenu != nullptr, p.ExStyle);
     return {r.right - r.left, r.bottom - r.top};
 }
 
@@ -187,6 +278,7 @@ int TCustomForm::ShowModal() {
     FModalResult = mrNone;
     try {
         Show();
+        FocusFirstControl();
         while (FModalResult == mrNone) {
             if (!Application->HandleMessage(true)) {
                 FModalResult = mrCancel;
@@ -217,8 +309,23 @@ void TCustomForm::Close() {
         Hide();
 }
 
+void TCustomForm::FocusFirstControl() {
+    // The first control that takes the keyboard, as in a dialog box.
+    HWND first = nullptr;
+    EnumChildWindows(FHandle, &FindTabStop, reinterpret_cast<LPARAM>(&first));
+    if (first)
+        SetFocus(first);
+}
+
 void TCustomForm::WndProc(TMessage& m) {
     switch (m.Msg) {
+        case WM_COMMAND:
+            if (m.LParam == 0 && HIWORD(m.WParam) <= 1 && FMenu && FMenu->DispatchCommand(LOWORD(m.WParam))) {
+                m.Result = 0;
+                break;
+            }
+            TWinControl::WndProc(m);
+            break;
         case WM_CLOSE:
             Close();
             m.Result = 0;
@@ -247,6 +354,12 @@ bool TCustomForm::SetProperty(const std::string& name, const TLayoutValue& v) {
         FFont.Charset = v.IsIdent("SHIFTJIS_CHARSET") ? SHIFTJIS_CHARSET : static_cast<BYTE>(v.Int);
     else if (name == "Font.Color")
         FFont.Color = v.IsIdent("clWindowText") ? clWindowText : static_cast<TColor>(v.Int);
+    else if (name == "Menu")
+        FMenuName = v.Str;
+    else if (name == "Scaled")
+        FScaled = v.IsIdent("True");
+    else if (name == "PixelsPerInch")
+        FPixelsPerInch = static_cast<int>(v.Int);
     else if (name == "OnCreate")
         OnCreate = LayoutMethod<TNotifyEvent>(this, v);
     else if (name == "OnShow")
@@ -290,9 +403,32 @@ bool TApplication::HandleMessage(bool wait) {
         FTerminated = true;
         return false;
     }
+    if (IsShortCutMessage(msg))
+        return true;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;
+}
+
+bool TApplication::IsShortCutMessage(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
+        return false;
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(root));
+    // A form that a modal dialog has disabled takes no keys.
+    if (!form || !IsWindowEnabled(root))
+        return false;
+    TShortCut shortCut = ShortCutFromKey(msg.wParam, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
+                                         GetKeyState(VK_MENU) < 0);
+    // Plain keys are typing, not shortcuts.
+    if ((shortCut & (scCtrl | scAlt)) == 0 && !((shortCut & 0xFF) >= VK_F1 && (shortCut & 0xFF) <= VK_F24))
+        return false;
+    try {
+        return form->IsShortCut(shortCut);
+    } catch (...) {
+        HandleException(form);
+        return true;
+    }
 }
 
 void TApplication::ProcessMessages() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/Controls.h"
+#include "framework/Menus.h"
 
 enum TBorderStyle { bsSizeable, bsDialog };
 enum TFormStyle { fsNormal, fsStayOnTop };
@@ -38,6 +39,19 @@ public:
     TFont& Font() { return FFont; }
     HFONT FontHandle();
 
+    // The menu bar. It is part of the window's outer size.
+    TMainMenu* Menu() const { return FMenu; }
+    void SetMenu(TMainMenu* menu);
+    // Runs the menu item or action with this shortcut; false when none has it.
+    virtual bool IsShortCut(TShortCut shortCut);
+
+    // Layouts are made at PixelsPerInch (96 unless stated); a Scaled form
+    // grows or shrinks its sizes, positions and font to the screen's setting
+    // once its layout is read. An unscaled form keeps its pixels.
+    bool Scaled() const { return FScaled; }
+    int PixelsPerInch() const { return FPixelsPerInch; }
+    void ScaleBy(int multiplier, int divider);
+
     void Show();
     void Hide() { SetVisible(false); }
     void SetVisible(bool value) override;
@@ -52,8 +66,13 @@ public:
     TNotifyEvent OnShow;
 
     bool SetProperty(const std::string& name, const TLayoutValue& value) override;
+    void Loaded() override;
 
 protected:
+    void Notification(TComponent* component, TOperation operation) override;
+    void DestroyWnd() override;
+    // The screen's pixels per inch, which Scaled forms adapt to.
+    virtual int ScreenPixelsPerInch();
     // Reads the form's layout from the resource named after it, runs every
     // component's after-loading step, then the creation handler. Called at
     // the end of the most derived constructor.
@@ -64,6 +83,7 @@ protected:
     HFONT ControlFont() override { return FontHandle(); }
     void DoCreate();
     void DoShow();
+    void FocusFirstControl();
     // Frame size around the client area for the current styles.
     SIZE FrameExtent();
 
@@ -76,6 +96,10 @@ private:
     TModalResult FModalResult = mrNone;
     bool FModal = false;
     bool FShownOnce = false;
+    TMainMenu* FMenu = nullptr;
+    std::string FMenuName;  // from a layout, bound once the layout is read
+    bool FScaled = true;
+    int FPixelsPerInch = 96;
 };
 
 class TForm : public TCustomForm {
@@ -115,6 +139,10 @@ public:
     // Dispatches what is waiting; returns at once when nothing is.
     void ProcessMessages();
     bool HandleMessage(bool wait);
+    // A key press that is a shortcut of the form it was typed in (anywhere in
+    // it, child windows included) runs the shortcut instead of reaching the
+    // window. True when it did.
+    bool IsShortCutMessage(const MSG& msg);
 
     std::string Title;
 

@@ -149,10 +149,7 @@ private:
             component->SetName(name);
             if (TComponent** field = FRoot->FieldAddress(name))
                 *field = component;
-            auto* control = dynamic_cast<TControl*>(component);
-            auto* parentControl = dynamic_cast<TWinControl*>(parent);
-            if (control && parentControl)
-                control->SetParent(parentControl);
+            component->SetParentComponent(parent);
         }
         component->BeginLoading();
         FLoaded.push_back(component);

@@ -3,8 +3,11 @@
 #include "framework/Layout.h"
 
 namespace {
-const bool kRegistered = RegisterComponentClass<TButton>("TButton");
+const bool kRegistered = RegisterComponentClass<TButton>("TButton") && RegisterComponentClass<TBitBtn>("TBitBtn") &&
+                         RegisterComponentClass<TLabel>("TLabel");
 }
+
+// ------------------------------------------------------------------ TButton
 
 TButton::TButton(TComponent* owner) : TWinControl(owner) {
     FWidth = 75;
@@ -16,4 +19,75 @@ void TButton::CreateParams(TCreateParams& p) {
     p.BaseClass = "BUTTON";
     p.WinClassName = "Pelorin.TButton";
     p.Style |= BS_PUSHBUTTON | WS_TABSTOP;
+}
+
+void TButton::WndProc(TMessage& m) {
+    switch (m.Msg) {
+        case CN_COMMAND:
+            if (HIWORD(m.WParam) == BN_CLICKED)
+                Click();
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+            // The button reports a click itself (BN_CLICKED), also from the
+            // keyboard; the press and release alone are not one.
+            DefaultHandler(m);
+            break;
+        default:
+            TWinControl::WndProc(m);
+    }
+}
+
+// ------------------------------------------------------------------- TLabel
+
+TLabel::TLabel(TComponent* owner) : TWinControl(owner) {
+    FWidth = 65;
+    FHeight = 12;
+}
+
+void TLabel::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.BaseClass = "STATIC";
+    p.WinClassName = "Pelorin.TLabel";
+    p.Style = (p.Style & ~WS_CLIPCHILDREN) | SS_LEFT;
+}
+
+void TLabel::SetAutoSize(bool value) {
+    FAutoSize = value;
+    AdjustSize();
+}
+
+void TLabel::SetCaption(const std::string& caption) {
+    TWinControl::SetCaption(caption);
+    AdjustSize();
+}
+
+void TLabel::ChangeScale(int m, int d) {
+    TWinControl::ChangeScale(m, d);
+    AdjustSize();
+}
+
+void TLabel::AdjustSize() {
+    if (!FAutoSize)
+        return;
+    HDC dc = GetDC(nullptr);
+    HFONT font = ControlFont();
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc, FCaption.data(), static_cast<int>(FCaption.size()), &size);
+    if (old)
+        SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    // An empty label keeps the height of a line.
+    SetBounds(FLeft, FTop, size.cx, tm.tmHeight);
+}
+
+bool TLabel::SetProperty(const std::string& name, const TLayoutValue& v) {
+    if (name == "AutoSize")
+        SetAutoSize(v.IsIdent("True"));
+    else
+        return TWinControl::SetProperty(name, v);
+    return true;
 }

@@ -1,5 +1,7 @@
 #include "framework/SysUtils.h"
 
+#include "framework/Classes.h"
+
 #include <windows.h>
 
 #include <climits>
@@ -173,4 +175,28 @@ bool FileExists(const std::string& fileName) {
         return false;
     FindClose(find);
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string OSErrorMessage(int code, const std::string& description) {
+    if (code == 0)
+        return "OS 機能呼び出しの失敗";
+    return "システムエラー。コード：" + std::to_string(code) + ".\r\n" + description;
+}
+
+std::string SysErrorMessage(unsigned long code) {
+    char* text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                 FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                             nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string s = n && text ? std::string(text, n) : std::string();
+    if (text)
+        LocalFree(text);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n'))
+        s.pop_back();
+    return s;
+}
+
+void RaiseLastOSError() {
+    DWORD code = GetLastError();
+    throw Exception(OSErrorMessage(static_cast<int>(code), code ? SysErrorMessage(code) : std::string()));
 }

@@ -71,3 +71,14 @@ int RoundHalfEven(double x);
 // and a name with the wildcards "*" or "?" (which would match some other
 // file).
 bool FileExists(const std::string& fileName);
+
+// The message of a failed system call: "システムエラー。コード：<code>." and,
+// on the next line, the system's own description of the code; for code 0,
+// which says nothing, "OS 機能呼び出しの失敗".
+std::string OSErrorMessage(int code, const std::string& description);
+
+// The system's description of an error code, without its trailing line break.
+std::string SysErrorMessage(unsigned long code);
+
+// Raises the error of the last failed system call (GetLastError).
+[[noreturn]] void RaiseLastOSError();

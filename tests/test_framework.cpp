@@ -5,9 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "framework/ActnList.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Layout.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "support/HostForm.h"
 
 namespace {
 std::vector<std::string> gLog;
@@ -310,4 +314,228 @@ TEST(Application, ErrorInAHandlerIsShownAndTheLoopGoesOn) {
     Application->OnException = {};
     EXPECT_EQ(errors.Messages, (std::vector<std::string>{"boom", "boom"}));
     EXPECT_EQ(errors.Senders[0], panel);
+}
+
+// ------------------------------------------------------------ menus, actions
+
+namespace {
+// A form read from a layout, with handlers that count.
+class TMenuForm : public TForm {
+public:
+    TMenuForm(TComponent* owner, const std::string& layout) : TForm(owner) { ReadLayoutText(this, layout); }
+    int Opened = 0, Clicked = 0;
+    void OpenExecute(TObject*) { ++Opened; }
+    void ItemClick(TObject*) { ++Clicked; }
+    std::any MethodAddress(const std::string& name) const override {
+        auto self = const_cast<TMenuForm*>(this);
+        if (name == "OpenExecute")
+            return Bind<&TMenuForm::OpenExecute>(self);
+        if (name == "ItemClick")
+            return Bind<&TMenuForm::ItemClick>(self);
+        return TForm::MethodAddress(name);
+    }
+};
+
+// The action is read after the item that names it, as in a designed form.
+const char kMenuLayout[] = R"(object F: TMenuForm
+  Width = 300
+  Height = 200
+  Menu = Bar
+  object Bar: TMainMenu
+    object File: TMenuItem
+      Caption = 'File'
+      object Open: TMenuItem
+        Action = OpenAction
+      end
+      object Line: TMenuItem
+        Caption = '-'
+      end
+      object Plain: TMenuItem
+        Caption = 'Plain'
+        ShortCut = 8308
+        OnClick = ItemClick
+      end
+    end
+  end
+  object Actions: TActionList
+    object OpenAction: TAction
+      Caption = 'Open...'
+      ShortCut = 16463
+      OnExecute = OpenExecute
+    end
+  end
+end
+)";
+
+std::string MenuString(HMENU menu, int position) {
+    char text[128] = "";
+    GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
+    return text;
+}
+
+MSG KeyMessage(HWND wnd, WPARAM key) {
+    MSG msg{};
+    msg.hwnd = wnd;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = key;
+    return msg;
+}
+
+void HoldKeys(std::initializer_list<int> keys) {
+    BYTE state[256] = {};
+    for (int k : keys)
+        state[k] = 0x80;
+    SetKeyboardState(state);
+}
+}  // namespace
+
+TEST(Menus, ShortCutTextAndKeys) {
+    EXPECT_EQ(ShortCutToText(16463), "Ctrl+O");
+    EXPECT_EQ(ShortCutToText(scShift | VK_F5), "Shift+F5");
+    EXPECT_EQ(ShortCutToText(scShift | scCtrl | scAlt | '7'), "Shift+Ctrl+Alt+7");
+    EXPECT_EQ(ShortCutToText(scCtrl | VK_OEM_COMMA), "");
+    EXPECT_EQ(ShortCutToText(0), "");
+    EXPECT_EQ(ShortCutFromKey('O', false, true, false), 16463);
+    EXPECT_EQ(ShortCutFromKey(VK_F4, false, false, true), scAlt | VK_F4);
+}
+
+TEST(Menus, ItemsTakeTheirActionsCaptionShortcutAndHandler) {
+    auto form = std::make_unique<TMenuForm>(Application, kMenuLayout);
+    HWND wnd = form->Handle();
+    HMENU bar = GetMenu(wnd);
+    ASSERT_NE(bar, nullptr);
+    HMENU file = GetSubMenu(bar, 0);
+    ASSERT_EQ(GetMenuItemCount(file), 3);
+    EXPECT_EQ(MenuString(bar, 0), "File");
+    EXPECT_EQ(MenuString(file, 0), "Open...\tCtrl+O");
+    EXPECT_TRUE(GetMenuState(file, 1, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(MenuString(file, 2), "Plain\tShift+F5");
+
+    // Chosen from the menu.
+    SendMessageA(wnd, WM_COMMAND, GetMenuItemID(file, 0), 0);
+    SendMessageA(wnd, WM_COMMAND, GetMenuItemID(file, 2), 0);
+    EXPECT_EQ(form->Opened, 1);
+    EXPECT_EQ(form->Clicked, 1);
+
+    // By shortcut, from a child window of the form as well.
+    auto* child = new TPanel(form.get());
+    child->SetParent(form.get());
+    HoldKeys({VK_CONTROL});
+    EXPECT_TRUE(Application->IsShortCutMessage(KeyMessage(child->Handle(), 'O')));
+    EXPECT_EQ(form->Opened, 2);
+    // Plain typing is no shortcut, and another key is not this one.
+    HoldKeys({});
+    EXPECT_FALSE(Application->IsShortCutMessage(KeyMessage(wnd, 'O')));
+    HoldKeys({VK_CONTROL});
+    EXPECT_FALSE(Application->IsShortCutMessage(KeyMessage(wnd, 'P')));
+    // A disabled form (under a modal dialog) takes no shortcuts.
+    EnableWindow(wnd, FALSE);
+    EXPECT_FALSE(Application->IsShortCutMessage(KeyMessage(wnd, 'O')));
+    EnableWindow(wnd, TRUE);
+    HoldKeys({});
+    EXPECT_EQ(form->Opened, 2);
+}
+
+TEST(Menus, MenuBarOutlivesWindowsAndLeavesWithItsObject) {
+    auto form = std::make_unique<TMenuForm>(Application, kMenuLayout);
+    HMENU bar = GetMenu(form->Handle());
+    form->SetBorderStyle(bsDialog);  // a new window
+    EXPECT_EQ(GetMenu(form->Handle()), bar);
+    EXPECT_TRUE(IsMenu(bar));
+    // The menu object goes first: the window lets go of the bar.
+    delete form->FindComponent("Bar");
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+    // The item whose action is gone keeps working, doing nothing.
+    auto* open = dynamic_cast<TMenuItem*>(form->FindComponent("Open"));
+    ASSERT_NE(open, nullptr);
+    delete form->FindComponent("OpenAction");
+    EXPECT_EQ(open->Action(), nullptr);
+    open->Click();
+    EXPECT_EQ(form->Opened, 0);
+}
+
+TEST(Forms, ScaledLayoutFollowsTheScreensPixelsPerInch) {
+    // Made at 48 pixels per inch, shown at 96: everything doubles.
+    const char* layout = R"(object F: TForm
+  ClientWidth = 100
+  ClientHeight = 50
+  Font.Height = -12
+  PixelsPerInch = 48
+  object P: TPanel
+    Left = 4
+    Top = 6
+    Width = 40
+    Height = 20
+    object L: TLabel
+      Left = 2
+      Top = 3
+      Caption = 'Text'
+    end
+  end
+end
+)";
+    HDC dc = GetDC(nullptr);
+    ASSERT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, dc);
+    for (bool scaled : {true, false}) {
+        auto form = std::make_unique<TForm>(Application);
+        std::string text = layout;
+        if (!scaled)
+            text.insert(text.find("  object P"), "  Scaled = False\n");
+        ReadLayoutText(form.get(), text);
+        int k = scaled ? 2 : 1;
+        auto* panel = dynamic_cast<TPanel*>(form->FindComponent("P"));
+        auto* label = dynamic_cast<TLabel*>(form->FindComponent("L"));
+        ASSERT_TRUE(panel && label);
+        SCOPED_TRACE(scaled ? "scaled" : "unscaled");
+        EXPECT_EQ(form->ClientWidth(), 100 * k);
+        EXPECT_EQ(form->ClientHeight(), 50 * k);
+        EXPECT_EQ(form->Font().Height, -12 * k);
+        EXPECT_EQ(panel->Left(), 4 * k);
+        EXPECT_EQ(panel->Width(), 40 * k);
+        EXPECT_EQ(label->Top(), 3 * k);
+        // The label measures its text in the scaled font.
+        HDC screen = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(screen, form->FontHandle());
+        TEXTMETRICA tm{};
+        GetTextMetricsA(screen, &tm);
+        SelectObject(screen, old);
+        ReleaseDC(nullptr, screen);
+        EXPECT_EQ(label->Height(), tm.tmHeight);
+        EXPECT_GE(label->Height(), 12 * k);
+        EXPECT_GT(label->Width(), 0);
+    }
+}
+
+TEST(StdControls, ButtonClicksOnceAndLabelFitsItsText) {
+    auto form = MakeHostForm(200, 100);
+    auto* button = new TButton(form.get());
+    button->SetParent(form.get());
+    int clicks = 0;
+    struct TCounter {
+        int* N;
+        void Click(TObject*) { ++*N; }
+    } counter{&clicks};
+    button->OnClick = Bind<&TCounter::Click>(&counter);
+    // A mouse click on the button: one click, not two.
+    SendMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Pump();
+    EXPECT_EQ(clicks, 1);
+    // The space bar clicks it too.
+    SendMessageA(button->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageA(button->Handle(), WM_KEYUP, VK_SPACE, 0);
+    Pump();
+    EXPECT_EQ(clicks, 2);
+
+    auto* label = new TLabel(form.get());
+    label->SetParent(form.get());
+    label->SetCaption("short");
+    int shortWidth = label->Width();
+    label->SetCaption("a much longer line of text");
+    EXPECT_GT(label->Width(), shortWidth);
+    label->SetCaption("");
+    EXPECT_EQ(label->Width(), 0);
+    EXPECT_GT(label->Height(), 0);
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "framework/Forms.h"
+#include "ui/UAbout.h"
 #include "ui/Unit1.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -9,7 +10,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Title = "Pelorin";
     try {
         Application->CreateForm(Form1);
-        // The About box is created here, second, and kept hidden.
+        Application->CreateForm(AboutBox);
         Application->Run();
     } catch (...) {
         Application->HandleException(Application);

@@ -3,6 +3,7 @@
 #include "engine/UMovie.h"
 #include "framework/SysUtils.h"
 #include "ui/Title.h"
+#include "ui/UAbout.h"
 
 TForm1* Form1 = nullptr;
 
@@ -40,14 +41,45 @@ std::any TForm1::MethodAddress(const std::string& name) const {
         return Bind<&TForm1::FormShow>(self);
     if (name == "FormResize")
         return Bind<&TForm1::FormResize>(self);
+    if (name == "FileOpenExecute")
+        return Bind<&TForm1::FileOpenExecute>(self);
+    if (name == "FrmCloseExecute")
+        return Bind<&TForm1::FrmCloseExecute>(self);
+    if (name == "AboutExecute")
+        return Bind<&TForm1::AboutExecute>(self);
     if (name == "DropDst1FileDrop")
         return Bind<&TForm1::DropDst1FileDrop>(self);
     return TForm::MethodAddress(name);
 }
 
 TComponent** TForm1::FieldAddress(const std::string& name) {
+    auto field = [](auto*& f) { return reinterpret_cast<TComponent**>(&f); };
+    if (name == "OpenDialog1")
+        return field(OpenDialog1);
+    if (name == "MainMenu1")
+        return field(MainMenu1);
+    if (name == "ActionList1")
+        return field(ActionList1);
+    if (name == "File1")
+        return field(File1);
+    if (name == "Help1")
+        return field(Help1);
+    if (name == "FileOpen")
+        return field(FileOpen);
+    if (name == "O1")
+        return field(O1);
+    if (name == "FrmClose")
+        return field(FrmClose);
+    if (name == "N1")
+        return field(N1);
+    if (name == "X1")
+        return field(X1);
+    if (name == "About")
+        return field(About);
     if (name == "DropDst1")
-        return reinterpret_cast<TComponent**>(&DropDst1);
+        return field(DropDst1);
+    if (name == "PelorinA1")
+        return field(PelorinA1);
     return TForm::FieldAddress(name);
 }
 
@@ -105,6 +137,20 @@ void TForm1::FormResize(TObject*) {
     // The client height follows the width, so the picture keeps its shape.
     if (FAspect != 0)
         SetClientHeight(RoundHalfEven(ClientWidth() * FAspect));
+}
+
+void TForm1::FileOpenExecute(TObject*) {
+    if (OpenDialog1->Execute())
+        OpenAndPlay(OpenDialog1->FileName());
+}
+
+void TForm1::FrmCloseExecute(TObject*) {
+    Close();
+}
+
+void TForm1::AboutExecute(TObject*) {
+    if (AboutBox)
+        AboutBox->ShowModal();
 }
 
 void TForm1::DropDst1FileDrop(TObject*, TStrings* files, int, int) {

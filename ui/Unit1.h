@@ -1,9 +1,12 @@
-// The main window: the movie control that fills it, and the command-line
-// viewer mode.
+// The main window: its menu and commands, the movie control that fills it,
+// the aspect-locked resizing and the command-line viewer mode.
 #pragma once
 
 #include "dropfiles/DROPDST.h"
+#include "framework/ActnList.h"
+#include "framework/Dialogs.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
 
 class TMovie;
 
@@ -11,14 +14,30 @@ class TForm1 : public TForm {
 public:
     explicit TForm1(TComponent* owner);
 
+    TOpenDialog* OpenDialog1 = nullptr;
+    TMainMenu* MainMenu1 = nullptr;
+    TActionList* ActionList1 = nullptr;
+    TMenuItem* File1 = nullptr;
+    TMenuItem* Help1 = nullptr;
+    TAction* FileOpen = nullptr;
+    TMenuItem* O1 = nullptr;
+    TAction* FrmClose = nullptr;
+    TMenuItem* N1 = nullptr;
+    TMenuItem* X1 = nullptr;
+    TAction* About = nullptr;
     TDropDst* DropDst1 = nullptr;
+    TMenuItem* PelorinA1 = nullptr;
 
     void FormCreate(TObject* sender);
     void FormShow(TObject* sender);
     void FormResize(TObject* sender);
+    void FileOpenExecute(TObject* sender);
+    void FrmCloseExecute(TObject* sender);
+    void AboutExecute(TObject* sender);
     void DropDst1FileDrop(TObject* sender, TStrings* files, int x, int y);
 
     TMovie* Movie() const { return FMovie; }
+    double Aspect() const { return FAspect; }
 
 protected:
     std::any MethodAddress(const std::string& name) const override;

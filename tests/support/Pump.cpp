@@ -20,3 +20,20 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
+
+namespace {
+std::function<void()> gPending;
+
+void CALLBACK FirePending(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    auto action = std::move(gPending);
+    gPending = nullptr;
+    if (action)
+        action();
+}
+}  // namespace
+
+void RunSoon(std::function<void()> action, UINT ms) {
+    gPending = std::move(action);
+    SetTimer(nullptr, 0, ms, &FirePending);
+}

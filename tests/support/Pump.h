@@ -10,3 +10,8 @@
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Dispatches messages for the given time.
 void PumpFor(DWORD ms);
+
+// Runs action once, from whatever message loop is running after ms
+// milliseconds (a modal one included): a thread timer with a callback. One
+// action is pending at a time; a new call replaces it.
+void RunSoon(std::function<void()> action, UINT ms);

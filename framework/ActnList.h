@@ -1,0 +1,47 @@
+// Actions: a caption, a shortcut and a handler that menu items share.
+#pragma once
+
+#include "framework/Classes.h"
+#include "framework/Menus.h"
+
+class TActionList;
+
+class TAction : public TComponent {
+public:
+    explicit TAction(TComponent* owner);
+    ~TAction() override;
+
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& value) { FCaption = value; }
+    TShortCut ShortCut() const { return FShortCut; }
+    void SetShortCut(TShortCut value) { FShortCut = value; }
+    TActionList* ActionList() const { return FActionList; }
+    void SetActionList(TActionList* list);
+
+    // Runs OnExecute; false when there is none.
+    bool Execute();
+    TNotifyEvent OnExecute;
+
+    bool SetProperty(const std::string& name, const TLayoutValue& value) override;
+    void SetParentComponent(TComponent* parent) override;
+
+private:
+    std::string FCaption;
+    TShortCut FShortCut = 0;
+    TActionList* FActionList = nullptr;
+};
+
+class TActionList : public TComponent {
+public:
+    explicit TActionList(TComponent* owner);
+    ~TActionList() override;
+
+    int ActionCount() const { return static_cast<int>(FActions.size()); }
+    TAction* Actions(int index) const { return FActions.at(static_cast<size_t>(index)); }
+    // Runs the action with this shortcut; false when none has it.
+    bool IsShortCut(TShortCut shortCut);
+
+private:
+    friend class TAction;
+    std::vector<TAction*> FActions;
+};

@@ -1,0 +1,44 @@
+#include "framework/Dialogs.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <vector>
+
+#include "framework/Forms.h"
+#include "framework/Layout.h"
+
+namespace {
+const bool kRegistered = RegisterComponentClass<TOpenDialog>("TOpenDialog");
+
+// Room for a long path picked in the dialog: the dialog refuses, rather than
+// cuts, a name longer than its buffer.
+constexpr DWORD kNameBuffer = 32768;
+}  // namespace
+
+TOpenDialog::TOpenDialog(TComponent* owner) : TComponent(owner) {}
+
+bool TOpenDialog::Execute() {
+    std::vector<char> name(kNameBuffer, '\0');
+    FFileName.copy(name.data(), name.size() - 1);
+
+    HWND owner = GetActiveWindow();
+    if (!owner && Application->MainForm() && Application->MainForm()->HandleAllocated())
+        owner = Application->MainForm()->Handle();
+
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = kNameBuffer;
+    // No filter: every file is listed. The read-only box stays hidden and the
+    // dialog can be resized.
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    if (GetOpenFileNameA(&ofn)) {
+        FFileName = name.data();
+        return true;
+    }
+    if (DWORD error = CommDlgExtendedError())
+        throw Exception("The open dialog failed (error " + std::to_string(error) + ")");
+    return false;
+}

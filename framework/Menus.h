@@ -1,0 +1,91 @@
+// Main menus and their items. An item bound to an action shows the action's
+// caption and shortcut and runs the action when chosen.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "framework/Classes.h"
+
+class TAction;
+class TMainMenu;
+
+// A key with its modifiers, stored as in layouts: the virtual-key code in the
+// low byte, plus 0x2000 for Shift, 0x4000 for Ctrl and 0x8000 for Alt.
+using TShortCut = uint16_t;
+constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
+
+// The text a menu shows beside an item: "Ctrl+O", "Shift+F5". Keys without a
+// name of their own here (punctuation, keypad) give "".
+std::string ShortCutToText(TShortCut shortCut);
+// The shortcut a key press makes with the modifiers held at the time.
+TShortCut ShortCutFromKey(WPARAM virtualKey, bool shift, bool ctrl, bool alt);
+
+class TMenuItem : public TComponent {
+public:
+    explicit TMenuItem(TComponent* owner);
+    ~TMenuItem() override;
+
+    // What the menu shows: the action's caption and shortcut when bound to one.
+    std::string Caption();
+    void SetCaption(const std::string& value) { FCaption = value; }
+    TShortCut ShortCut();
+    void SetShortCut(TShortCut value) { FShortCut = value; }
+    bool IsLine() { return Caption() == "-"; }
+    TAction* Action();
+    void SetAction(TAction* action);
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TMenuItem* Items(int index) const { return FItems.at(static_cast<size_t>(index)); }
+    void Add(TMenuItem* item);
+    TMenuItem* Parent() const { return FParentItem; }
+    // The number the item's WM_COMMAND carries.
+    WORD Command() const { return FCommand; }
+
+    // Runs the action, or OnClick for an item without one.
+    void Click();
+    TNotifyEvent OnClick;
+
+    bool SetProperty(const std::string& name, const TLayoutValue& value) override;
+    void SetParentComponent(TComponent* parent) override;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TMainMenu;
+    void Remove(TMenuItem* item);
+    // Appends this item (and its submenu) to a native menu.
+    void AppendTo(HMENU menu);
+    TMenuItem* FindCommand(WORD command);
+    bool IsShortCut(TShortCut shortCut);
+
+    std::string FCaption;
+    TShortCut FShortCut = 0;
+    TAction* FAction = nullptr;
+    std::string FActionName;  // from a layout, bound once the layout is read
+    std::vector<TMenuItem*> FItems;
+    TMenuItem* FParentItem = nullptr;
+    WORD FCommand;
+};
+
+class TMainMenu : public TComponent {
+public:
+    explicit TMainMenu(TComponent* owner);
+    ~TMainMenu() override;
+
+    TMenuItem* Items() { return &FItems; }
+    // The native menu bar, built on first demand. A window that shows it
+    // must let go of it (SetMenu(wnd, nullptr)) before being destroyed.
+    HMENU Handle();
+
+    // Chooses the item that sent a WM_COMMAND; false when none did.
+    bool DispatchCommand(WORD command);
+    // Chooses the item with this shortcut; false when none has it.
+    bool IsShortCut(TShortCut shortCut);
+
+private:
+    TMenuItem FItems;
+    HMENU FHandle = nullptr;
+};

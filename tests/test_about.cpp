@@ -1,0 +1,264 @@
+// The version reader and the About box: the program's own version resource,
+// resources made for the purpose, and the dialog in process with real windows.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "framework/SysUtils.h"
+#include "support/Dialogs.h"
+#include "support/Paths.h"
+#include "support/Pump.h"
+#include "ui/UAbout.h"
+
+namespace {
+const char kCopyright[] = "Copyright (C) 2026 Pelorin の開発者たち";
+const char kComments[] = "Pelorin DirectShow 宣言 / ﾌｧｲﾙﾄﾞﾛｯﾌﾟｺﾝﾎﾟｰﾈﾝﾄ Ver1.00";
+
+// A library made by the test build with a version resource (or none).
+std::string VersionFile(const std::string& name) {
+    const char* dir = std::getenv("PELORIN_VERSION_DIR");
+    return dir ? WinePath(std::string(dir) + "/" + name + ".dll") : "";
+}
+
+std::string SelfPath() {
+    char buffer[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    return std::string(buffer, n);
+}
+
+std::string WindowText(HWND wnd) {
+    char text[512];
+    int n = GetWindowTextA(wnd, text, sizeof(text));
+    return std::string(text, n > 0 ? n : 0);
+}
+
+int LineHeight(HFONT font) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return tm.tmHeight;
+}
+
+RECT ScreenRect(TWinControl* c) {
+    RECT r;
+    GetWindowRect(c->Handle(), &r);
+    return r;
+}
+}  // namespace
+
+TEST(ReadVersionString, ProgramsOwnResourceGivesTheFourValues) {
+    // The program and this test carry the same resource script.
+    for (std::string file : {std::string(std::getenv("PELORIN_EXE") ? WinePath(std::getenv("PELORIN_EXE")) : ""),
+                             SelfPath()}) {
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(PathExists(file));
+        EXPECT_EQ(ReadVersionString(file, "ProductName"), "Pelorin");
+        EXPECT_EQ(ReadVersionString(file, "FileVersion"), "0.92.0.18");
+        EXPECT_EQ(ReadVersionString(file, "LegalCopyright"), kCopyright);
+        EXPECT_EQ(ReadVersionString(file, "Comments"), kComments);
+        EXPECT_EQ(ReadVersionString(file, "ProductVersion"), "0.91");
+        EXPECT_EQ(ReadVersionString(file, "OriginalFilename"), "Pelorin.exe");
+        EXPECT_EQ(ReadVersionString(file, "CompanyName"), "");
+        EXPECT_EQ(ReadVersionString(file, "NoSuchKey"), "");
+    }
+}
+
+TEST(ReadVersionString, FixedPartSaysTheOlderVersionAndAnApplication) {
+    std::string file = SelfPath();
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(file.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(file.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(91, 0));
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(18, 0));
+    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(91, 0));
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+    EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
+    // One translation: Japanese, code page 932.
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                               &length));
+    ASSERT_EQ(length, 4u);
+    EXPECT_EQ(translation[0], 0x0411);
+    EXPECT_EQ(translation[1], 932);
+}
+
+TEST(ReadVersionString, FilesWithoutUsableTablesGiveEmptyValuesQuietly) {
+    // No resource at all, and a file that does not exist.
+    for (std::string file : {VersionFile("noversion"), WinePath("/nonexistent/nothing.dll")})
+        for (const char* key : {"ProductName", "FileVersion", "LegalCopyright", "Comments"})
+            EXPECT_EQ(ReadVersionString(file, key), "") << file << " " << key;
+
+    // A translation naming a string table that does not exist.
+    std::string missing = VersionFile("missingtable");
+    for (const char* key : {"ProductName", "FileVersion", "LegalCopyright", "Comments"})
+        EXPECT_EQ(ReadVersionString(missing, key), "") << key;
+
+    // Only the missing key is empty.
+    std::string noComments = VersionFile("nocomments");
+    EXPECT_EQ(ReadVersionString(noComments, "ProductName"), "NoComments");
+    EXPECT_EQ(ReadVersionString(noComments, "FileVersion"), "1.2.3.4");
+    EXPECT_EQ(ReadVersionString(noComments, "LegalCopyright"), "(C) test");
+    EXPECT_EQ(ReadVersionString(noComments, "Comments"), "");
+}
+
+TEST(ReadVersionString, FirstTranslationOnlyAndBlockNamesInAnyCase) {
+    std::string several = VersionFile("several");
+    EXPECT_EQ(ReadVersionString(several, "ProductName"), "First");
+    // The second table has it, but the second translation does not count.
+    EXPECT_EQ(ReadVersionString(several, "Comments"), "");
+    // Our own block is named in upper case; this one in lower case.
+    EXPECT_EQ(ReadVersionString(VersionFile("lowercase"), "ProductName"), "Lower");
+}
+
+TEST(ReadVersionString, MissingTranslationTableRaisesTheSystemError) {
+    try {
+        ReadVersionString(VersionFile("notranslation"), "ProductName");
+        FAIL() << "no error raised";
+    } catch (const Exception& e) {
+        const std::string& m = e.Message();
+        bool coded = m.rfind("システムエラー。コード：", 0) == 0;
+        EXPECT_TRUE(coded || m == "OS 機能呼び出しの失敗") << m;
+    }
+}
+
+TEST(OSError, MessagesForACodeAndForNone) {
+    EXPECT_EQ(OSErrorMessage(0, "ignored"), "OS 機能呼び出しの失敗");
+    EXPECT_EQ(OSErrorMessage(5, "Access denied."), "システムエラー。コード：5.\r\nAccess denied.");
+    EXPECT_EQ(OSErrorMessage(-2147024891, "x"), "システムエラー。コード：-2147024891.\r\nx");
+
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    try {
+        RaiseLastOSError();
+    } catch (const Exception& e) {
+        std::string head = "システムエラー。コード：2.\r\n";
+        ASSERT_EQ(e.Message().compare(0, head.size(), head), 0) << e.Message();
+        // The system's description follows, without a trailing line break.
+        std::string description = e.Message().substr(head.size());
+        EXPECT_FALSE(description.empty());
+        EXPECT_NE(description.back(), '\n');
+    }
+    SetLastError(0);
+    try {
+        RaiseLastOSError();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "OS 機能呼び出しの失敗");
+    }
+}
+
+class AboutBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->CreateForm(AboutBox);
+        ASSERT_NE(AboutBox, nullptr);
+    }
+    void TearDown() override {
+        delete AboutBox;
+        AboutBox = nullptr;
+    }
+};
+
+TEST_F(AboutBoxTest, FilledAtCreationAndLaidOutAsDesigned) {
+    EXPECT_EQ(AboutBox->ProductName->Caption(), "Pelorin");
+    EXPECT_EQ(AboutBox->Version->Caption(), "Ver.0.92.0.18");
+    EXPECT_EQ(AboutBox->Copyright->Caption(), kCopyright);
+    EXPECT_EQ(AboutBox->Comments->Caption(), kComments);
+    EXPECT_EQ(AboutBox->Label1->Caption(), "を使っています");
+    EXPECT_EQ(AboutBox->BitBtn1->Caption(), "OK");
+    EXPECT_FALSE(AboutBox->Visible());
+    EXPECT_FALSE(AboutBox->HandleAllocated() && IsWindowVisible(AboutBox->Handle()));
+
+    // Designed for 96 pixels per inch, which is what this screen has.
+    HDC dc = GetDC(nullptr);
+    ASSERT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(AboutBox->ClientWidth(), 298);
+    EXPECT_EQ(AboutBox->ClientHeight(), 173);
+    EXPECT_EQ(AboutBox->Panel1->Left(), 8);
+    EXPECT_EQ(AboutBox->Panel1->Width(), 281);
+    EXPECT_EQ(AboutBox->ProgramIcon->Width(), 57);
+    EXPECT_EQ(AboutBox->ProgramIcon->Height(), 57);
+    // One line of the form's font: 12 pixels where the font has no leading.
+    EXPECT_EQ(AboutBox->ProductName->Height(), LineHeight(AboutBox->FontHandle()));
+    EXPECT_LE(AboutBox->ProductName->Height(), 14);
+    EXPECT_EQ(AboutBox->BitBtn1->Top(), 144);
+
+    // Labels take the size of their text; the note stands below the credit line.
+    RECT comments = ScreenRect(AboutBox->Comments), note = ScreenRect(AboutBox->Label1);
+    EXPECT_GT(comments.right - comments.left, 100);
+    EXPECT_GE(note.top, comments.bottom);
+    EXPECT_EQ(WindowText(AboutBox->Comments->Handle()), kComments);
+
+    // The picture: the icon as a 32 x 32, 256-colour bitmap, stretched.
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectA(AboutBox->ProgramIcon->Picture(), sizeof(bm), &bm));
+    EXPECT_EQ(bm.bmWidth, 32);
+    EXPECT_EQ(bm.bmHeight, 32);
+    EXPECT_EQ(bm.bmBitsPixel, 8);
+    EXPECT_TRUE(AboutBox->ProgramIcon->Stretch());
+}
+
+TEST_F(AboutBoxTest, ModalOnTopClosedByOkOrCloseBoxAndShownAgainUnchanged) {
+    auto owner = std::make_unique<TForm>(Application);
+    owner->Show();
+    HWND ownerWnd = owner->Handle();
+
+    struct TSeen {
+        bool ownerEnabled = true, topmost = false, dialogFrame = false, visible = false;
+        std::string caption, version;
+        POINT centre{};
+    };
+    auto showAndClose = [&](bool byCloseBox) {
+        TSeen seen;
+        HWND box = AboutBox->Handle();
+        auto closer = [&] {
+            seen.ownerEnabled = IsWindowEnabled(ownerWnd) != 0;
+            seen.visible = IsWindowVisible(box) != 0;
+            seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            seen.dialogFrame = !(GetWindowLongA(box, GWL_STYLE) & WS_THICKFRAME);
+            seen.caption = WindowText(box);
+            seen.version = WindowText(AboutBox->Version->Handle());
+            RECT r;
+            GetWindowRect(box, &r);
+            seen.centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            if (byCloseBox) {
+                PostMessageA(box, WM_CLOSE, 0, 0);
+            } else {
+                // A click on OK, as the mouse makes it.
+                HWND ok = AboutBox->BitBtn1->Handle();
+                PostMessageA(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                PostMessageA(ok, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            }
+        };
+        // The closing happens from inside the modal loop.
+        RunSoon(closer, 300);
+        int result = AboutBox->ShowModal();
+        EXPECT_EQ(result, mrCancel);
+        EXPECT_FALSE(IsWindowVisible(box));
+        EXPECT_TRUE(IsWindowEnabled(ownerWnd));
+        return seen;
+    };
+
+    for (bool byCloseBox : {false, true}) {
+        TSeen seen = showAndClose(byCloseBox);
+        EXPECT_TRUE(seen.visible);
+        EXPECT_FALSE(seen.ownerEnabled) << "the main window must wait while the box is shown";
+        EXPECT_TRUE(seen.topmost);
+        EXPECT_TRUE(seen.dialogFrame);
+        EXPECT_EQ(seen.caption, "バージョン情報");
+        EXPECT_EQ(seen.version, "Ver.0.92.0.18");
+        EXPECT_NEAR(seen.centre.x, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+        EXPECT_NEAR(seen.centre.y, GetSystemMetrics(SM_CYSCREEN) / 2, 2);
+    }
+    // Still the same form, not destroyed by closing.
+    EXPECT_EQ(AboutBox->ProductName->Caption(), "Pelorin");
+}

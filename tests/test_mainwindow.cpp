@@ -1,0 +1,314 @@
+// The main window in process, with real windows and real clips: its menu and
+// shortcut, opening and playing, the aspect lock and every way an opening
+// can fail.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <memory>
+
+#include "engine/UMovie.h"
+#include "support/Dialogs.h"
+#include "support/Paths.h"
+#include "support/Pump.h"
+#include "ui/UAbout.h"
+#include "ui/Unit1.h"
+
+namespace {
+const char kClip[] = "clip640.avi";  // 640 x 480
+const char kCif[] = "cif.avi";       // 352 x 288, no sound
+const char kTone[] = "tone.wav";     // sound only
+const char kUnplayable[] = "unplayable.avi";
+
+std::string Caption(HWND wnd) {
+    char text[512];
+    int n = GetWindowTextA(wnd, text, sizeof(text));
+    return std::string(text, n > 0 ? n : 0);
+}
+
+std::string MenuText(HMENU menu, int position) {
+    char text[256] = "";
+    int n = GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
+    return std::string(text, n > 0 ? n : 0);
+}
+
+// A drop as the shell makes it: a DROPFILES block posted to the window.
+void PostDrop(HWND wnd, const std::vector<std::string>& names) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const auto& n : names)
+        size += n.size() + 1;
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(mem));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt = {10, 10};
+    char* p = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    for (const auto& n : names) {
+        memcpy(p, n.c_str(), n.size() + 1);
+        p += n.size() + 1;
+    }
+    GlobalUnlock(mem);
+    PostMessageA(wnd, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+}
+
+// The open dialog of this thread, once it is up.
+HWND FindOpenDialog() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND wnd, LPARAM data) -> BOOL {
+            char cls[64];
+            GetClassNameA(wnd, cls, sizeof(cls));
+            if (std::string(cls) == "#32770" && IsWindowVisible(wnd)) {
+                *reinterpret_cast<HWND*>(data) = wnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Types a name into the open dialog and confirms it, or cancels it, from
+// inside the dialog's own loop. Reports the name the dialog started with.
+void AnswerOpenDialog(const std::string& name, bool confirm, std::string* startedWith = nullptr) {
+    RunSoon(
+        [=] {
+            HWND dlg = nullptr;
+            for (int i = 0; i < 200 && !dlg; ++i) {
+                dlg = FindOpenDialog();
+                if (!dlg) {
+                    MSG msg;
+                    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                        TranslateMessage(&msg);
+                        DispatchMessageA(&msg);
+                    }
+                    Sleep(50);
+                }
+            }
+            if (!dlg)
+                return;
+            const int kFileName = 0x47C;  // the dialog's file name box (cmb13)
+            if (startedWith) {
+                char text[1024] = "";
+                GetDlgItemTextA(dlg, kFileName, text, sizeof(text));
+                *startedWith = text;
+            }
+            if (confirm) {
+                SetDlgItemTextA(dlg, kFileName, name.c_str());
+                PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+            } else {
+                PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+            }
+        },
+        500);
+}
+
+// Ctrl+O typed while the keyboard is in the window `target`.
+void TypeCtrlO(HWND target) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageA(target, WM_KEYDOWN, 'O', 1);
+    Application->HandleMessage(true);  // the shortcut runs here, dialog and all
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->CreateForm(Form1);
+        Application->CreateForm(AboutBox);
+        Form1->Show();
+        Movie = Form1->Movie();
+        ASSERT_NE(Movie, nullptr);
+    }
+    void TearDown() override {
+        delete AboutBox;
+        AboutBox = nullptr;
+        delete Form1;
+        Form1 = nullptr;
+        Application->SetTerminated(false);
+        Application->ProcessMessages();
+    }
+
+    void Drop(const std::vector<std::string>& names) {
+        TStringList files;
+        for (const auto& n : names)
+            files.Add(n);
+        Form1->DropDst1FileDrop(Form1->DropDst1, &files, 0, 0);
+    }
+
+    TMovie* Movie = nullptr;
+};
+}  // namespace
+
+TEST_F(MainWindow, MenuShowsTheDesignedCaptionsAndShortcut) {
+    HMENU bar = GetMenu(Form1->Handle());
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(GetMenuItemCount(bar), 2);
+    EXPECT_EQ(MenuText(bar, 0), "ファイル(&F)");
+    EXPECT_EQ(MenuText(bar, 1), "ヘルプ(&H)");
+    HMENU file = GetSubMenu(bar, 0);
+    ASSERT_EQ(GetMenuItemCount(file), 3);
+    EXPECT_EQ(MenuText(file, 0), "ひらく(&O)...\tCtrl+O");
+    EXPECT_TRUE(GetMenuState(file, 1, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(MenuText(file, 2), "とじる(&X)");
+    HMENU help = GetSubMenu(bar, 1);
+    ASSERT_EQ(GetMenuItemCount(help), 1);
+    EXPECT_EQ(MenuText(help, 0), "Pelorinについて(&A)...");
+    EXPECT_EQ(Form1->FileOpen->ShortCut(), 16463);
+
+    // The outer size includes the menu bar.
+    RECT r;
+    GetWindowRect(Form1->Handle(), &r);
+    EXPECT_EQ(r.right - r.left, 328);
+    EXPECT_EQ(r.bottom - r.top, 256);
+    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin");
+
+    // Choosing "とじる(&X)" ends the program.
+    SendMessageA(Form1->Handle(), WM_COMMAND, GetMenuItemID(file, 2), 0);
+    EXPECT_TRUE(Application->Terminated());
+}
+
+TEST_F(MainWindow, OpenAndPlaySizesTheWindowAndLocksTheRatio) {
+    Drop({TestData(kClip)});
+    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kClip + "-");
+    EXPECT_EQ(Form1->ClientWidth(), 640);
+    EXPECT_EQ(Form1->ClientHeight(), 480);
+    EXPECT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(Form1->Aspect(), 0.75);
+    // The movie control fills the client area.
+    EXPECT_EQ(Movie->Width(), 640);
+    EXPECT_EQ(Movie->Height(), 480);
+
+    // The height follows the width, an exact half going to the even side.
+    for (auto [width, height] : {std::pair{322, 242}, {321, 241}, {318, 238}, {500, 375}}) {
+        Form1->SetClientWidth(width);
+        EXPECT_EQ(Form1->ClientHeight(), height) << width;
+        EXPECT_EQ(Movie->Height(), height) << width;
+    }
+    // Dragging only the bottom edge: the height snaps back.
+    RECT r;
+    GetWindowRect(Form1->Handle(), &r);
+    SetWindowPos(Form1->Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top + 60, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(Form1->ClientHeight(), 375);
+
+    // A second file of another shape takes its own size, unbent by the first.
+    Drop({TestData(kCif)});
+    EXPECT_EQ(Form1->ClientWidth(), 352);
+    EXPECT_EQ(Form1->ClientHeight(), 288);
+    EXPECT_DOUBLE_EQ(Form1->Aspect(), 288.0 / 352.0);
+    EXPECT_EQ(Movie->State(), msPlaying);
+}
+
+TEST_F(MainWindow, SoundOnlyFirstLeavesTheLockOff) {
+    Drop({TestData(kTone)});
+    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kTone + "-");
+    EXPECT_EQ(Movie->VideoWidth(), 0);
+    EXPECT_EQ(Form1->Aspect(), 0);
+    EXPECT_EQ(Movie->State(), msPlaying);
+    // The window shrank as far as the platform lets it, and stays free: any
+    // height goes with any width.
+    EXPECT_LT(Form1->ClientWidth(), 200);
+    Form1->SetClientWidth(400);
+    Form1->SetClientHeight(123);
+    EXPECT_EQ(Form1->ClientWidth(), 400);
+    EXPECT_EQ(Form1->ClientHeight(), 123);
+    Form1->SetClientHeight(321);
+    EXPECT_EQ(Form1->ClientHeight(), 321);
+}
+
+TEST_F(MainWindow, FailedOpeningsStillNameTheFileAndKeepTheLastSize) {
+    Drop({TestData(kClip)});
+    ASSERT_EQ(Movie->State(), msPlaying);
+
+    // An existing file that is no movie: reported, nothing loaded, the last
+    // video's size and ratio stay.
+    {
+        TDialogWatcher watcher;
+        Drop({TestData(kUnplayable)});
+        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
+        EXPECT_EQ(watcher.Seen()[0].Text, "このファイルは再生できません");
+    }
+    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kUnplayable + "-");
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_EQ(Form1->ClientWidth(), 640);
+    EXPECT_EQ(Form1->ClientHeight(), 480);
+    EXPECT_EQ(Form1->Aspect(), 0.75);
+
+    // Load the clip again, then name a file that does not exist: the clip
+    // stays loaded and the step toggles it to paused.
+    Drop({TestData(kClip)});
+    ASSERT_EQ(Movie->State(), msPlaying);
+    std::string missing = TestData("no such file.avi");
+    Drop({missing});
+    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin -no such file.avi-");
+    EXPECT_EQ(Movie->State(), msPaused);
+    EXPECT_EQ(Form1->ClientWidth(), 640);
+    EXPECT_EQ(Form1->Aspect(), 0.75);
+}
+
+TEST_F(MainWindow, OnlyASingleDroppedFileOpens) {
+    // Two at once: nothing happens, nothing is reported.
+    PostDrop(Form1->Handle(), {TestData(kClip), TestData(kCif)});
+    PumpFor(300);
+    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin");
+    EXPECT_EQ(Movie->State(), msClosed);
+
+    // One, through the window's real drop handling.
+    PostDrop(Form1->Handle(), {TestData(kCif)});
+    ASSERT_TRUE(PumpUntil([&] { return Movie->State() == msPlaying; }, 15000));
+    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kCif + "-");
+    EXPECT_EQ(Form1->ClientWidth(), 352);
+}
+
+TEST_F(MainWindow, CtrlOInThePictureOpensTheDialogWhichRemembersTheName) {
+    Drop({TestData(kClip)});
+    ASSERT_EQ(Movie->State(), msPlaying);
+
+    // Cancelled: nothing changes.
+    AnswerOpenDialog("", false);
+    TypeCtrlO(Movie->Handle());
+    EXPECT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kClip + "-");
+
+    // A typed name, confirmed: it opens and plays like a drop.
+    std::string cif = TestData(kCif);
+    AnswerOpenDialog(cif, true);
+    TypeCtrlO(Movie->Handle());
+    EXPECT_EQ(Form1->OpenDialog1->FileName(), cif);
+    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kCif + "-");
+    EXPECT_EQ(Form1->ClientWidth(), 352);
+    EXPECT_EQ(Movie->State(), msPlaying);
+
+    // The next opening starts with the last chosen name.
+    std::string startedWith;
+    AnswerOpenDialog("", false, &startedWith);
+    SendMessageA(Form1->Handle(), WM_COMMAND, GetMenuItemID(GetSubMenu(GetMenu(Form1->Handle()), 0), 0), 0);
+    EXPECT_NE(startedWith.find(kCif), std::string::npos) << startedWith;
+
+    // Without Ctrl the key is only a key.
+    PostMessageA(Movie->Handle(), WM_KEYDOWN, 'O', 1);
+    PumpFor(300);
+    EXPECT_EQ(FindOpenDialog(), nullptr);
+}
+
+TEST_F(MainWindow, AboutItemShowsTheAboutBoxModally) {
+    bool shown = false, mainEnabled = true;
+    RunSoon(
+        [&] {
+            shown = AboutBox->HandleAllocated() && IsWindowVisible(AboutBox->Handle());
+            mainEnabled = IsWindowEnabled(Form1->Handle());
+            PostMessageA(AboutBox->Handle(), WM_CLOSE, 0, 0);
+        },
+        300);
+    HMENU help = GetSubMenu(GetMenu(Form1->Handle()), 1);
+    SendMessageA(Form1->Handle(), WM_COMMAND, GetMenuItemID(help, 0), 0);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(mainEnabled);
+    EXPECT_TRUE(IsWindowEnabled(Form1->Handle()));
+    EXPECT_FALSE(IsWindowVisible(AboutBox->Handle()));
+    EXPECT_FALSE(Application->Terminated());
+}

@@ -1,0 +1,1 @@
+// A file for version resources to live in: nothing else.

@@ -1,0 +1,96 @@
+#include "ui/UAbout.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "framework/SysUtils.h"
+
+TAboutBox* AboutBox = nullptr;
+
+std::string ReadVersionString(const std::string& fileName, const std::string& key) {
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    if (size == 0)
+        return "";
+    std::vector<char> block(size);  // freed on every way out, errors included
+    if (!GetFileVersionInfoA(fileName.c_str(), handle, size, block.data()))
+        RaiseLastOSError();
+
+    void* translation = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &translation, &length))
+        RaiseLastOSError();
+    // One entry is a language and a code page, two 16-bit words. A table too
+    // short to hold one names no string table.
+    if (!translation || length < 2 * sizeof(WORD))
+        return "";
+    const WORD* entry = static_cast<const WORD*>(translation);
+
+    char path[64 + 1];
+    std::snprintf(path, sizeof(path), "\\StringFileInfo\\%4.4x%4.4x\\", entry[0], entry[1]);
+    std::string subBlock = path + key;
+
+    void* value = nullptr;
+    if (!VerQueryValueA(block.data(), subBlock.c_str(), &value, &length) || !value)
+        return "";
+    // Within the block: never read past its end, even if the terminator is missing.
+    const char* text = static_cast<const char*>(value);
+    const char* end = block.data() + block.size();
+    if (text < block.data() || text >= end)
+        return "";
+    size_t n = 0;
+    while (text + n < end && text[n] != '\0')
+        ++n;
+    return std::string(text, n);
+}
+
+TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
+    InitializeForm("TABOUTBOX");
+}
+
+std::any TAboutBox::MethodAddress(const std::string& name) const {
+    auto self = const_cast<TAboutBox*>(this);
+    if (name == "FormCreate")
+        return Bind<&TAboutBox::FormCreate>(self);
+    if (name == "BitBtn1Click")
+        return Bind<&TAboutBox::BitBtn1Click>(self);
+    return TForm::MethodAddress(name);
+}
+
+TComponent** TAboutBox::FieldAddress(const std::string& name) {
+    auto field = [](auto*& f) { return reinterpret_cast<TComponent**>(&f); };
+    if (name == "Panel1")
+        return field(Panel1);
+    if (name == "ProgramIcon")
+        return field(ProgramIcon);
+    if (name == "ProductName")
+        return field(ProductName);
+    if (name == "Version")
+        return field(Version);
+    if (name == "Copyright")
+        return field(Copyright);
+    if (name == "Comments")
+        return field(Comments);
+    if (name == "BitBtn1")
+        return field(BitBtn1);
+    if (name == "Label1")
+        return field(Label1);
+    return TForm::FieldAddress(name);
+}
+
+void TAboutBox::FormCreate(TObject*) {
+    char buffer[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+    std::string fileName(buffer, n < sizeof(buffer) ? n : 0);
+    // Each read opens the file anew; an error stops the filling where it is.
+    ProductName->SetCaption(ReadVersionString(fileName, "ProductName"));
+    Version->SetCaption("Ver." + ReadVersionString(fileName, "FileVersion"));
+    Copyright->SetCaption(ReadVersionString(fileName, "LegalCopyright"));
+    Comments->SetCaption(ReadVersionString(fileName, "Comments"));
+}
+
+void TAboutBox::BitBtn1Click(TObject*) {
+    Close();
+}
