@@ -73,6 +73,30 @@ TPlayerProcess::TPlayerProcess(const std::string& arguments) {
         FInfo = {};
 }
 
+TPlayerProcess::TPlayerProcess(const std::string& arguments, const std::string& outputFile) {
+    const char* exe = std::getenv("PELORIN_EXE");
+    std::string path = WinePath(exe ? exe : "Pelorin.exe");
+    std::string line = "\"" + path + "\" " + arguments;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                               nullptr);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = input;
+    si.hStdOutput = output;
+    si.hStdError = output;
+    if (output == INVALID_HANDLE_VALUE ||
+        !CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &FInfo))
+        FInfo = {};
+    if (output != INVALID_HANDLE_VALUE)
+        CloseHandle(output);
+    if (input != INVALID_HANDLE_VALUE)
+        CloseHandle(input);
+}
+
 TPlayerProcess::~TPlayerProcess() {
     if (!FInfo.hProcess)
         return;

@@ -29,6 +29,9 @@ class TPlayerProcess {
 public:
     // Starts build/Pelorin.exe with this argument text after the program name.
     explicit TPlayerProcess(const std::string& arguments);
+    // The same, with the process's standard output and error (what the C++
+    // run-time and Wine say of a crash) written to the file outputFile.
+    TPlayerProcess(const std::string& arguments, const std::string& outputFile);
     ~TPlayerProcess();
 
     DWORD ProcessId() const { return FInfo.dwProcessId; }
