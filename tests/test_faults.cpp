@@ -33,6 +33,7 @@
 #include "support/HostForm.h"
 #include "support/ProcessUsage.h"
 #include "support/Unmanaged.h"
+#include "ui/UAbout.h"
 #include "support/Pump.h"
 
 namespace {
@@ -449,6 +450,41 @@ TEST_F(RaisingHandlers, DuringFormCreation) {
         EXPECT_EQ(DirectShow->Leaks(), "") << "after destroying the form";
     }
     EXPECT_EQ(gFinished, static_cast<int>(rsCount));
+}
+
+TEST_F(RaisingHandlers, DuringTheAboutBoxCreation) {
+    // This program's version resource has no translation table (see
+    // test_faults.rc), so reading it raises the system's error.
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string expected;
+    try {
+        ReadVersionString(path, "ProductName");
+        FAIL() << "the version resource was read without an error";
+    } catch (const Exception& e) {
+        expected = e.Message();
+    }
+
+    TBoxAnswerer boxes;
+    // As at start-up: the main window first, then the About box, which is
+    // made afresh each round here.
+    auto main = std::make_unique<TRaisingForm>(nullptr, kLayout);
+    for (int round = 0; round < 3; ++round) {
+        boxes.Clear();
+        auto* about = new TAboutBox(nullptr);
+        ASSERT_NE(about, nullptr) << "the About box is made all the same";
+        ASSERT_EQ(boxes.Count(), 1u);
+        ExpectErrorBox(boxes.Seen()[0], expected);
+        delete about;
+    }
+    // The program goes on: its main window takes a drop and plays it.
+    main->Show();
+    ASSERT_TRUE(
+        PostMessageA(main->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({ExistingFile()})), 0));
+    Application->ProcessMessages();
+    EXPECT_EQ(main->Movie->State(), msPlaying);
+    EXPECT_EQ(boxes.Count(), 1u);
+    main.reset();
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ long Delta(DWORD after, DWORD before) {
     return static_cast<long>(after) - static_cast<long>(before);
 }
 
-// What a cycle opens: a real clip (mostly short sound, video every fifteenth
+// What a cycle opens: a real clip (mostly short sound, video every thirtieth
 // cycle), then a bad file (refused ones go through DirectShow, missing ones
 // and folders do not).
 struct TBad {
@@ -146,15 +146,13 @@ TEST_F(LongUse, ThreeHundredCyclesKeepNothingOfTheirOwn) {
     // Wine 8's GStreamer parser hang in RenderFile now and then (about one
     // attempt in a hundred, for ever, inside wg_parser_connect), which no
     // player can guard against; the hostile suite gives it to the player.
-    const std::vector<TBad> bads = {{scratch / "empty.avi", true},
-                                    {scratch / "missing.avi", false},
-                                    {scratch / "letter.avi", true},
-                                    {folder, false},
-                                    {scratch / "random.avi", true}};
+    const std::vector<TBad> bads = {{scratch / "empty.avi", true}, {scratch / "missing.avi", false},
+                                    {scratch / "letter.avi", true}, {folder, false},
+                                    {scratch / "random.avi", true}, {scratch / "gone\\missing.avi", false}};
     std::vector<TCycle> cycles;
     for (int c = 0; c < kCycles; ++c) {
-        std::string clip = c % 30 == 0   ? "clip640.avi"
-                           : c % 15 == 0 ? "webm.webm"
+        std::string clip = c % 60 == 0   ? "clip640.avi"
+                           : c % 30 == 0 ? "webm.webm"
                            : c % 3 == 0  ? "tone.wav"
                                          : "tone.mp3";
         cycles.push_back({TestData(clip), bads[c % bads.size()]});
@@ -227,7 +225,7 @@ TEST_F(LongUse, ThreeHundredCyclesKeepNothingOfTheirOwn) {
     // The platform's share: two bare graphs of each file after a first one,
     // then the same cycles' graphs added up.
     std::map<std::string, std::pair<double, double>> perGraph;  // handles, bytes
-    for (const TCycle& cycle : std::vector<TCycle>(cycles.begin(), cycles.begin() + 30)) {
+    for (const TCycle& cycle : std::vector<TCycle>(cycles.begin(), cycles.begin() + 60)) {
         for (const std::string& file : {cycle.Clip, cycle.Bad.Refused ? cycle.Bad.Path : std::string()}) {
             if (file.empty() || perGraph.count(file))
                 continue;
