@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int count = ParamCount(line.c_str(), isLeadByte);
     FUZZ_CHECK(count == (args.empty() ? 0 : static_cast<int>(args.size()) - 1), what());
     // Each call splits the whole line again: a few indexes, not all.
-    for (int i : {-1, 0, 1, 2, count / 2, count, count + 1}) {
+    for (int i : {-1, 0, count / 2 + 1, count + 1}) {
         const std::string expected = i >= 0 && static_cast<size_t>(i) < args.size() ? args[i] : std::string();
         FUZZ_CHECK(ParamStr(line.c_str(), i, isLeadByte) == expected, what() + ", index " + std::to_string(i));
     }
