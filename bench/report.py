@@ -1,0 +1,328 @@
+#!/usr/bin/env python3
+"""Turns scripts/bench's raw figures into its results table (Markdown).
+
+Input: the runner's lines ("SET ROUND NAME key=value ..."), the time-stamped
+traces of the player and the floor, the in-process benchmark's output and a
+description of the machine. Round 0 is the warm-up and is not counted.
+"""
+import argparse
+import os
+import re
+import statistics
+import sys
+
+NAMES = {
+    "pelorin": "Pelorin",
+    "floor2": "floor, opening twice",
+    "floor": "floor",
+    "floorgrab": "floor + RGB24 grabber",
+    "mpv": "mpv",
+    "ffplay": "ffplay",
+    "decode": "ffmpeg -f null (decode only)",
+}
+
+
+def read_raw(path):
+    runs = {}  # (set, name) -> {round: figures}
+    with open(path) as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) < 4:
+                continue
+            s, r, name = parts[0], int(parts[1]), parts[2]
+            fig = {}
+            for kv in parts[3:]:
+                k, _, v = kv.partition("=")
+                try:
+                    fig[k] = float(v)
+                except ValueError:
+                    pass
+            runs.setdefault((s, name), {})[r] = fig
+    return runs
+
+
+def counted(runs, key):
+    return {r: f for r, f in runs.get(key, {}).items() if r > 0 and f.get("exit", 1) == 0}
+
+
+def fmt(v, unit):
+    if v is None:
+        return "–"
+    if unit == "s":
+        return f"{v:.2f}"
+    if unit == "MiB":
+        return f"{v:.0f}"
+    return f"{v:.2f}"
+
+
+def cell(values, unit):
+    if not values:
+        return "–"
+    med = statistics.median(values)
+    if len(values) == 1:
+        return fmt(med, unit)
+    return f"{fmt(med, unit)} ({fmt(min(values), unit)}–{fmt(max(values), unit)})"
+
+
+def ratio_cell(a, b):
+    """Ratios of a to b within each round where both ran, as median (min-max)."""
+    rs = [a[r] / b[r] for r in a if r in b and b[r] > 0]
+    if not rs:
+        return None, "–"
+    med = statistics.median(rs)
+    if len(rs) == 1:
+        return med, f"{med:.2f}"
+    return med, f"{med:.2f} ({min(rs):.2f}–{max(rs):.2f})"
+
+
+def verdict(med, goal):
+    if med is None:
+        return "not measured"
+    return "met" if med <= goal else "**not met**"
+
+
+# --------------------------------------------------------------------- traces
+
+def read_trace(path):
+    marks = []
+    try:
+        with open(path, errors="replace") as f:
+            for line in f:
+                t, _, what = line.strip().partition(" ")
+                try:
+                    marks.append((float(t), what))
+                except ValueError:
+                    pass
+    except OSError:
+        pass
+    return marks
+
+
+def nth(marks, label, n):
+    """Time of the n-th (1-based) mark with this label, or None."""
+    k = 0
+    for t, what in marks:
+        if what == label:
+            k += 1
+            if k == n:
+                return t
+    return None
+
+
+# Intervals of a run: (what, (label, occurrence) from, (label, occurrence) to).
+# "launch" is the runner's start, "gone" the end of the process.
+PELORIN_STEPS = [
+    ("process start to WinMain (loader, static start-up)", ("launch", 1), ("main", 1)),
+    ("COM initialisation (Application->Initialize)", ("main", 1), ("com", 1)),
+    ("1st OpenFile: (empty) release + build graph", ("open.start", 1), ("open.built", 1)),
+    ("1st OpenFile: RenderFile", ("open.built", 1), ("open.rendered", 1)),
+    ("1st OpenFile: cue (Stop: stop, seek, pause)", ("open.rendered", 1), ("open.cued", 1)),
+    ("1st OpenFile: sizes, OnPosition", ("open.cued", 1), ("open.done", 1)),
+    ("after 1st OpenFile until 2nd (frame, topmost, window re-creations, show)", ("open.done", 1), ("open.start", 2)),
+    ("2nd OpenFile: release of the 1st graph: Stop", ("release.start", 2), ("release.stopped", 2)),
+    ("2nd OpenFile: release: remove filters", ("release.stopped", 2), ("release.removed", 2)),
+    ("2nd OpenFile: release: video window off, give back interfaces", ("release.removed", 2), ("release.freed", 2)),
+    ("2nd OpenFile: release: CoUninitialize", ("release.freed", 2), ("release.done", 2)),
+    ("2nd OpenFile: build graph", ("release.done", 2), ("open.built", 2)),
+    ("2nd OpenFile: RenderFile", ("open.built", 2), ("open.rendered", 2)),
+    ("2nd OpenFile: cue", ("open.rendered", 2), ("open.cued", 2)),
+    ("2nd OpenFile done to Run", ("open.cued", 2), ("run", 1)),
+    ("playing: Run to EC_COMPLETE handled", ("run", 1), ("complete", 1)),
+    ("EC_COMPLETE to end of message loop (rewind, close)", ("complete", 1), ("loop.end", 1)),
+    ("exit: release: Stop", ("release.start", 3), ("release.stopped", 3)),
+    ("exit: release: remove filters", ("release.stopped", 3), ("release.removed", 3)),
+    ("exit: release: video window off, give back interfaces", ("release.removed", 3), ("release.freed", 3)),
+    ("exit: release: CoUninitialize", ("release.freed", 3), ("release.done", 3)),
+    ("rest of the shutdown (forms, COM)", ("release.done", 3), ("exit", 1)),
+    ("end of WinMain to process gone", ("exit", 1), ("gone", 1)),
+]
+
+FLOOR2_STEPS = [
+    ("process start to main", ("launch", 1), ("main", 1)),
+    ("CoInitialize", ("main", 1), ("com", 1)),
+    ("1st graph: build", ("com", 1), ("open1.built", 1)),
+    ("1st graph: RenderFile", ("open1.built", 1), ("open1.rendered", 1)),
+    ("1st graph: cue (pause, wait for the state)", ("open1.rendered", 1), ("open1.cued", 1)),
+    ("1st graph: release", ("open1.cued", 1), ("release1.done", 1)),
+    ("2nd graph: build", ("release1.done", 1), ("open2.built", 1)),
+    ("2nd graph: RenderFile", ("open2.built", 1), ("open2.rendered", 1)),
+    ("Run", ("open2.rendered", 1), ("run", 1)),
+    ("playing: Run to EC_COMPLETE", ("run", 1), ("complete", 1)),
+    ("release", ("complete", 1), ("release2.done", 1)),
+    ("CoUninitialize", ("release2.done", 1), ("exit", 1)),
+    ("end of main to process gone", ("exit", 1), ("gone", 1)),
+]
+
+
+def step_table(runs, traces, set_, name, steps):
+    rows = []
+    for what, (la, na), (lb, nb) in steps:
+        vals = []
+        for r, fig in counted(runs, (set_, name)).items():
+            marks = read_trace(os.path.join(traces, f"{set_}-{r}-{name}.txt"))
+            marks = [(fig["start"], "launch")] + marks + [(fig["start"] + fig["wall"], "gone")]
+            a, b = nth(marks, la, na), nth(marks, lb, nb)
+            if a is not None and b is not None:
+                vals.append(b - a)
+        rows.append((what, vals))
+    return rows
+
+
+# ----------------------------------------------------------------------- main
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--raw", required=True)
+    ap.add_argument("--traces", required=True)
+    ap.add_argument("--machine", required=True)
+    ap.add_argument("--inprocess", required=True)
+    ap.add_argument("--small-duration", type=float, required=True)
+    ap.add_argument("--large-duration", type=float, required=True)
+    ap.add_argument("--notes")
+    a = ap.parse_args()
+
+    runs = read_raw(a.raw)
+    out = []
+    w = out.append
+
+    def per_round(set_, name, f):
+        return {r: f(fig) for r, fig in counted(runs, (set_, name)).items()}
+
+    overhead = lambda fig: fig["wall"] - a.small_duration
+    frame = lambda fig: fig["frame"] if fig["frame"] >= 0 else None
+    cpu = lambda fig: fig["user"] + fig["sys"] + fig["helpers"]
+    cpu_x = lambda fig: fig["user"] + fig["sys"] + fig["helpers"] + fig["xcpu"]
+    mem = lambda fig: fig["maxrss"] / 1024
+
+    def clean(d):
+        return {r: v for r, v in d.items() if v is not None}
+
+    with open(a.machine) as f:
+        machine = f.read().strip().splitlines()
+    date = next((l.split(": ", 1)[1] for l in machine if l.startswith("date: ")), "")
+
+    w(f"# Benchmark results ({date})")
+    w("")
+    w("Made by `scripts/bench`. The player measured is the 64-bit build of the same sources")
+    w("(`build/x64/Pelorin.exe`) and the floor is built 64-bit too: on this machine 32-bit")
+    w("Windows programs run emulated, so the 32-bit product cannot be timed fairly.")
+    w("")
+    w("Machine:")
+    w("")
+    for l in machine:
+        w(f"- {l}")
+    w("")
+    n = len(counted(runs, ("small", "pelorin")))
+    w(f"Counted rounds: {n} (after one warm-up round). Each cell: median (min–max) over the rounds;")
+    w("ratios are taken within each round, then summarised the same way.")
+    w("")
+
+    # Measures 1, 2 and 4 (small clip).
+    cols = ["pelorin", "floor2", "floor", "mpv", "ffplay"]
+    w(f"## Start-up, first frame and memory: {a.small_duration:.1f} s 640x480 H.264/AAC clip")
+    w("")
+    w("| measure | " + " | ".join(NAMES[c] for c in cols) + " |")
+    w("|---" * (len(cols) + 1) + "|")
+    rows = [
+        ("start-up overhead, s (wall time to exit minus the clip's length)", overhead, "s"),
+        ("time to first frame, s", frame, "s"),
+        ("wall time, s", lambda fig: fig["wall"], "s"),
+        ("CPU, s (process + Wine's server and services)", cpu, "s"),
+        ("peak resident memory, MiB", mem, "MiB"),
+    ]
+    for label, f, unit in rows:
+        w(f"| {label} | " + " | ".join(cell(list(clean(per_round("small", c, f)).values()), unit) for c in cols) + " |")
+    w("")
+
+    # Measure 3 (large clip).
+    cols = ["pelorin", "floor", "floorgrab", "mpv", "ffplay", "decode"]
+    w(f"## CPU and memory: {a.large_duration:.1f} s 1920x1080 H.264/AAC clip")
+    w("")
+    w("| measure | " + " | ".join(NAMES[c] for c in cols) + " |")
+    w("|---" * (len(cols) + 1) + "|")
+    rows = [
+        ("CPU, s (process + Wine's server and services)", cpu, "s"),
+        ("CPU with the X server's share, s", cpu_x, "s"),
+        ("wall time, s", lambda fig: fig["wall"], "s"),
+        ("peak resident memory, MiB", mem, "MiB"),
+    ]
+    for label, f, unit in rows:
+        w(f"| {label} | " + " | ".join(cell(list(per_round("large", c, f).values()), unit) for c in cols) + " |")
+    w("")
+
+    # Ratios against the goals.
+    w("## Ratios against the goals")
+    w("")
+    w("| ratio | median (min–max) | goal | |")
+    w("|---|---|---|---|")
+    goals = [
+        ("start-up overhead, Pelorin / floor opening twice", "small", overhead, "floor2", 1.2),
+        ("time to first frame, Pelorin / floor opening twice", "small", frame, "floor2", 1.3),
+        ("CPU (10 s 1080p), Pelorin / floor", "large", cpu, "floor", 1.1),
+        ("peak memory (10 s 1080p), Pelorin / floor", "large", mem, "floor", 1.2),
+        ("peak memory (5 s 640x480), Pelorin / floor", "small", mem, "floor", 1.2),
+    ]
+    for label, s, f, base, goal in goals:
+        med, text = ratio_cell(clean(per_round(s, "pelorin", f)), clean(per_round(s, base, f)))
+        w(f"| {label} | {text} | ≤ {goal} | {verdict(med, goal)} |")
+    info = [
+        ("start-up overhead, Pelorin / plain floor", "small", overhead, "pelorin", "floor"),
+        ("start-up overhead, Pelorin / mpv", "small", overhead, "pelorin", "mpv"),
+        ("start-up overhead, Pelorin / ffplay", "small", overhead, "pelorin", "ffplay"),
+        ("time to first frame, Pelorin / mpv", "small", frame, "pelorin", "mpv"),
+        ("CPU (10 s 1080p), floor + grabber / floor (the grabber's own cost)", "large", cpu, "floorgrab", "floor"),
+        ("CPU (10 s 1080p), Pelorin / floor + grabber", "large", cpu, "pelorin", "floorgrab"),
+        ("CPU (10 s 1080p), Pelorin / mpv", "large", cpu, "pelorin", "mpv"),
+        ("CPU (10 s 1080p), Pelorin / decoding alone", "large", cpu, "pelorin", "decode"),
+        ("CPU (10 s 1080p), floor / decoding alone", "large", cpu, "floor", "decode"),
+    ]
+    for label, s, f, x, base in info:
+        med, text = ratio_cell(clean(per_round(s, x, f)), clean(per_round(s, base, f)))
+        w(f"| {label} | {text} | – | |")
+    w("")
+
+    # Where the time goes.
+    w("## Where the viewer mode's start-up goes (5 s clip, from the programs' own traces)")
+    w("")
+    w("Seconds, median (min–max). Set `PELORIN_TRACE` to a file name and Pelorin (or the floor)")
+    w("appends a time-stamped line at each of these steps; without it nothing is written.")
+    w("")
+    for title, name, steps in (("Pelorin", "pelorin", PELORIN_STEPS), ("Floor, opening twice", "floor2", FLOOR2_STEPS)):
+        w(f"| {title}: step | s |")
+        w("|---|---|")
+        for what, vals in step_table(runs, a.traces, "small", name, steps):
+            w(f"| {what} | {cell(vals, 's')} |")
+        w("")
+
+    # Measure 5.
+    w("## In process: the movie control (`bench/movie_bench.cpp`, 5 s 640x480 clip)")
+    w("")
+    try:
+        with open(a.inprocess) as f:
+            lines = [l.strip() for l in f if l.strip()]
+    except OSError:
+        lines = []
+    if not lines:
+        w("Not measured: the in-process benchmark printed nothing (see build/bench/movie_bench.log).")
+    else:
+        w("```")
+        for l in lines:
+            w(l)
+        w("```")
+        usage = [dict(kv.split("=") for kv in l.split()) for l in lines if l.startswith("after_cycles=")]
+        if len(usage) == 2:
+            e, l_ = usage
+            w("")
+            w(f"Growth from {e['after_cycles']} to {l_['after_cycles']} open/release cycles: "
+              + ", ".join(f"{k} {int(l_[k]) - int(e[k]):+d}" for k in ("private_kb", "working_set_kb", "handles", "gdi", "user")))
+    w("")
+
+    if a.notes and os.path.exists(a.notes):
+        with open(a.notes) as f:
+            w(f.read().strip())
+        w("")
+    sys.stdout.write("\n".join(out) + "\n")
+
+
+if __name__ == "__main__":
+    main()
