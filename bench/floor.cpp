@@ -1,6 +1,6 @@
 // The floor: the least a DirectShow player can do on this platform.
 //
-//   floor.exe [--twice] [--grabber] file
+//   floor.exe [--twice] [--grabber [--no-buffer]] file
 //
 // Plain: CoInitialize, a filter graph, RenderFile, Run, wait for EC_COMPLETE
 // (pumping messages, as any windowed program must), release, exit.
@@ -9,7 +9,8 @@
 // learn its size and again to play it. That first graph's video window is
 // never shown: the player has no window to show it in yet.
 // --grabber: a Sample Grabber restricted to 24-bit RGB sits in every graph
-// before the file is rendered, to measure what that costs by itself.
+// before the file is rendered, to measure what that costs by itself; it keeps
+// a copy of the latest sample, unless --no-buffer.
 //
 // With PELORIN_TRACE naming a file, each step appends a time-stamped line to
 // it (Unix time in seconds), the same format as the player's own trace.
@@ -52,7 +53,7 @@ struct TGraph {
     IMediaEvent* Events = nullptr;
     IBaseFilter* Grabber = nullptr;
 
-    bool Build(bool grabber) {
+    bool Build(bool grabber, bool buffer) {
         if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                     reinterpret_cast<void**>(&Builder))))
             return false;
@@ -73,7 +74,7 @@ struct TGraph {
             type.subtype = MEDIASUBTYPE_RGB24;
             type.formattype = FORMAT_VideoInfo;
             sg->SetMediaType(&type);
-            sg->SetBufferSamples(TRUE);
+            sg->SetBufferSamples(buffer ? TRUE : FALSE);
             sg->Release();
             Builder->AddFilter(Grabber, L"Grabber");
         }
@@ -124,18 +125,20 @@ bool WaitForCompletion(IMediaEvent* events) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool twice = false, grabber = false;
+    bool twice = false, grabber = false, buffer = true;
     const char* file = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--twice") == 0)
             twice = true;
         else if (std::strcmp(argv[i], "--grabber") == 0)
             grabber = true;
+        else if (std::strcmp(argv[i], "--no-buffer") == 0)
+            buffer = false;
         else
             file = argv[i];
     }
     if (!file) {
-        std::fprintf(stderr, "usage: floor [--twice] [--grabber] file\n");
+        std::fprintf(stderr, "usage: floor [--twice] [--grabber [--no-buffer]] file\n");
         return 2;
     }
     if (const char* trace = std::getenv("PELORIN_TRACE"))
@@ -151,7 +154,7 @@ int main(int argc, char** argv) {
 
     if (twice) {
         TGraph first;
-        if (!first.Build(grabber))
+        if (!first.Build(grabber, buffer))
             return Fail("building the first graph", E_FAIL);
         Mark("open1.built");
         if ((hr = first.Builder->RenderFile(name, nullptr)) != S_OK)
@@ -172,7 +175,7 @@ int main(int argc, char** argv) {
     }
 
     TGraph graph;
-    if (!graph.Build(grabber))
+    if (!graph.Build(grabber, buffer))
         return Fail("building the graph", E_FAIL);
     Mark("open2.built");
     if ((hr = graph.Builder->RenderFile(name, nullptr)) != S_OK)

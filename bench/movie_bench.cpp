@@ -2,15 +2,19 @@
 // ReleaseGraph take, and whether memory or handles grow over many
 // open/release cycles.
 //
-//   movie_bench.exe [--opens N] [--cycles A,B] file
+//   movie_bench.exe [--opens N] [--cycles A,B] [--bare] file
 //
 // Opens the file N times (default 20), each after releasing the previous
 // graph, and prints the median, minimum and maximum of each step. Then runs
 // open/release cycles and prints the process's memory and handle counts after
-// A cycles and after B (defaults 10 and 200), and their difference.
+// A cycles and after B (defaults 10 and 200).
+// --bare: the same cycles without the movie control, with the fewest
+// DirectShow calls that do the same (graph, grabber, render, own the video
+// window, cue, release): what the platform itself keeps per cycle.
 #include <windows.h>
 
 #include <psapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DirectShow.h"
 #include "engine/UMovie.h"
 #include "framework/Forms.h"
 
@@ -57,38 +62,138 @@ void PrintStats(const char* what, const std::vector<double>& seconds) {
 }
 
 struct TUsage {
-    SIZE_T Private = 0, WorkingSet = 0;
-    DWORD Handles = 0, Gdi = 0, User = 0;
+    ULONGLONG Virtual = 0;
+    SIZE_T WorkingSet = 0;
+    long Handles = -1, Windows = 0;
 };
+
+// Kernel handles of this process, from the system's handle table: Wine does
+// not count them in GetProcessHandleCount. -1 when the table cannot be read.
+long HandleCount() {
+    using TQuery = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    static auto query =
+        reinterpret_cast<TQuery>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation"));
+    if (!query)
+        return -1;
+    struct TEntry {
+        ULONG OwnerPid;
+        BYTE ObjectType, Flags;
+        USHORT Value;
+        PVOID Object;
+        ACCESS_MASK Access;
+    };
+    std::vector<BYTE> buffer(1 << 20);
+    for (int tries = 0; tries < 8; ++tries) {
+        ULONG needed = 0;
+        LONG status = query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<LONG>(0xC0000004) /* STATUS_INFO_LENGTH_MISMATCH */) {
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 65536));
+            continue;
+        }
+        if (status < 0)
+            return -1;
+        ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
+        auto* entries = reinterpret_cast<TEntry*>(buffer.data() + sizeof(ULONG_PTR));
+        long mine = 0;
+        for (ULONG i = 0; i < count; ++i)
+            if (entries[i].OwnerPid == GetCurrentProcessId())
+                ++mine;
+        return mine;
+    }
+    return -1;
+}
+
+BOOL CALLBACK CountWindow(HWND wnd, LPARAM data) {
+    ++*reinterpret_cast<long*>(data);
+    EnumChildWindows(wnd, CountWindow, data);
+    return TRUE;
+}
+
+// The windows of this thread, children included: the user objects a leak
+// would show first (Wine does not count user or GDI objects).
+long WindowCount() {
+    long n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
 
 TUsage Usage() {
     TUsage u;
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    PROCESS_MEMORY_COUNTERS pmc{};
     pmc.cb = sizeof pmc;
-    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc)) {
-        u.Private = pmc.PrivateUsage;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc))
         u.WorkingSet = pmc.WorkingSetSize;
-    }
-    GetProcessHandleCount(GetCurrentProcess(), &u.Handles);
-    u.Gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    u.User = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    MEMORYSTATUSEX ms{};
+    ms.dwLength = sizeof ms;
+    if (GlobalMemoryStatusEx(&ms))
+        u.Virtual = ms.ullTotalVirtual - ms.ullAvailVirtual;
+    u.Handles = HandleCount();
+    u.Windows = WindowCount();
     return u;
 }
 
 void PrintUsage(int cycles, const TUsage& u) {
-    std::printf("after_cycles=%d private_kb=%zu working_set_kb=%zu handles=%lu gdi=%lu user=%lu\n", cycles,
-                static_cast<size_t>(u.Private / 1024), static_cast<size_t>(u.WorkingSet / 1024),
-                static_cast<unsigned long>(u.Handles), static_cast<unsigned long>(u.Gdi),
-                static_cast<unsigned long>(u.User));
+    std::printf("after_cycles=%d virtual_kb=%llu working_set_kb=%zu handles=%ld windows=%ld\n", cycles,
+                u.Virtual / 1024, static_cast<size_t>(u.WorkingSet / 1024), u.Handles, u.Windows);
     std::fflush(stdout);
+}
+
+template <class T>
+void Release(T*& p) {
+    if (p) {
+        p->Release();
+        p = nullptr;
+    }
+}
+
+// One open/release cycle with bare DirectShow calls; false if it failed.
+bool BareCycle(HWND owner, const WCHAR* name) {
+    IGraphBuilder* graph = nullptr;
+    IBaseFilter* grabber = nullptr;
+    ISampleGrabber* sg = nullptr;
+    IVideoWindow* window = nullptr;
+    IMediaControl* control = nullptr;
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, GraphClassContext, IID_IGraphBuilder,
+                                         reinterpret_cast<void**>(&graph))) &&
+              SUCCEEDED(CoCreateInstance(CLSID_SampleGrabber, nullptr, GraphClassContext, IID_IBaseFilter,
+                                         reinterpret_cast<void**>(&grabber))) &&
+              SUCCEEDED(grabber->QueryInterface(IID_ISampleGrabber, reinterpret_cast<void**>(&sg)));
+    if (ok) {
+        graph->AddFilter(grabber, L"Grabber");
+        AM_MEDIA_TYPE type = GrabberMediaType();
+        sg->SetMediaType(&type);
+        sg->SetBufferSamples(TRUE);
+        ok = graph->RenderFile(name, nullptr) == S_OK &&
+             SUCCEEDED(graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&window))) &&
+             SUCCEEDED(graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control)));
+    }
+    if (ok) {
+        window->put_Owner(reinterpret_cast<OAHWND>(owner));
+        window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+        control->Pause();
+        OAFilterState state;
+        control->GetState(5000, &state);
+        control->Stop();
+        window->put_Visible(OAFALSE);
+        window->put_Owner(0);
+    }
+    Release(control);
+    Release(window);
+    Release(sg);
+    Release(grabber);
+    Release(graph);
+    return ok;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     int opens = 20, early = 10, late = 200;
+    bool bare = false;
     const char* file = nullptr;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--opens") && i + 1 < argc)
+        if (!std::strcmp(argv[i], "--bare"))
+            bare = true;
+        else if (!std::strcmp(argv[i], "--opens") && i + 1 < argc)
             opens = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--cycles") && i + 1 < argc)
             std::sscanf(argv[++i], "%d,%d", &early, &late);
@@ -96,7 +201,7 @@ int main(int argc, char** argv) {
             file = argv[i];
     }
     if (!file || opens < 1 || early < 1 || late < early) {
-        std::fprintf(stderr, "usage: movie_bench [--opens N] [--cycles A,B] file\n");
+        std::fprintf(stderr, "usage: movie_bench [--opens N] [--cycles A,B] [--bare] file\n");
         return 2;
     }
 
@@ -112,6 +217,26 @@ int main(int argc, char** argv) {
     movie->SetParent(form.get());
     movie->SetAlign(alClient);
     Pump();
+
+    if (bare) {
+        WCHAR name[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, file, -1, name, MAX_PATH);
+        double start = Now();
+        for (int i = 1; i <= late; ++i) {
+            if (!BareCycle(movie->Handle(), name)) {
+                std::fprintf(stderr, "movie_bench: bare cycle %d failed\n", i);
+                return 1;
+            }
+            Pump();
+            if (i == early)
+                PrintUsage(i, Usage());
+        }
+        PrintUsage(late, Usage());
+        std::printf("bare_cycle_ms_mean=%.1f\n", (Now() - start) / late * 1000);
+        form.reset();
+        Application->Finalize();
+        return 0;
+    }
 
     // One open first: the platform loads its libraries then, once per process.
     double t = Now();

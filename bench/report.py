@@ -114,6 +114,7 @@ def nth(marks, label, n):
 PELORIN_STEPS = [
     ("process start to WinMain (loader, static start-up)", ("launch", 1), ("main", 1)),
     ("COM initialisation (Application->Initialize)", ("main", 1), ("com", 1)),
+    ("main window creation up to the 1st OpenFile", ("com", 1), ("open.start", 1)),
     ("1st OpenFile: (empty) release + build graph", ("open.start", 1), ("open.built", 1)),
     ("1st OpenFile: RenderFile", ("open.built", 1), ("open.rendered", 1)),
     ("1st OpenFile: cue (Stop: stop, seek, pause)", ("open.rendered", 1), ("open.cued", 1)),
@@ -176,6 +177,7 @@ def main():
     ap.add_argument("--traces", required=True)
     ap.add_argument("--machine", required=True)
     ap.add_argument("--inprocess", required=True)
+    ap.add_argument("--inprocess-bare")
     ap.add_argument("--small-duration", type=float, required=True)
     ap.add_argument("--large-duration", type=float, required=True)
     ap.add_argument("--notes")
@@ -297,24 +299,57 @@ def main():
     # Measure 5.
     w("## In process: the movie control (`bench/movie_bench.cpp`, 5 s 640x480 clip)")
     w("")
-    try:
-        with open(a.inprocess) as f:
-            lines = [l.strip() for l in f if l.strip()]
-    except OSError:
-        lines = []
+    w("`OpenFile` timed after an explicit `ReleaseGraph`, so that it is render plus cue alone;")
+    w("then open/release cycles. The same cycles with bare DirectShow calls (graph, grabber,")
+    w("render, video window owned by the same control, cue, release: `--bare`) show what the")
+    w("platform keeps per cycle by itself. Wine counts neither handles (`GetProcessHandleCount`)")
+    w("nor user and GDI objects (`GetGuiResources`): handles are counted in the system's handle")
+    w("table, user objects as the thread's windows; \"virtual\" is the address space in use.")
+    w("")
+
+    def read_lines(path):
+        try:
+            with open(path) as f:
+                return [l.strip() for l in f if l.strip()]
+        except (OSError, TypeError):
+            return []
+
+    def usage_of(lines):
+        return [dict(kv.split("=", 1) for kv in l.split()) for l in lines if l.startswith("after_cycles=")]
+
+    lines = read_lines(a.inprocess)
+    bare = read_lines(a.inprocess_bare)
     if not lines:
         w("Not measured: the in-process benchmark printed nothing (see build/bench/movie_bench.log).")
     else:
-        w("```")
+        stats = {}
         for l in lines:
-            w(l)
-        w("```")
-        usage = [dict(kv.split("=") for kv in l.split()) for l in lines if l.startswith("after_cycles=")]
-        if len(usage) == 2:
-            e, l_ = usage
-            w("")
-            w(f"Growth from {e['after_cycles']} to {l_['after_cycles']} open/release cycles: "
-              + ", ".join(f"{k} {int(l_[k]) - int(e[k]):+d}" for k in ("private_kb", "working_set_kb", "handles", "gdi", "user")))
+            m = re.match(r"(\w+)_ms median=([\d.]+) min=([\d.]+) max=([\d.]+) n=(\d+)", l)
+            if m:
+                stats[m.group(1)] = m.groups()[1:]
+        w("| step | median ms | min–max ms | n |")
+        w("|---|---|---|---|")
+        for k, label in (("open", "`OpenFile` (render and cue)"), ("release", "`ReleaseGraph`")):
+            if k in stats:
+                med, lo, hi, n = stats[k]
+                w(f"| {label} | {float(med):.0f} | {float(lo):.0f}–{float(hi):.0f} | {n} |")
+        for l in lines:
+            if l.startswith("first_open_ms="):
+                w(f"| first `OpenFile` in the process | {float(l.split('=')[1]):.0f} | | 1 |")
+        w("")
+        keys = ("virtual_kb", "working_set_kb", "handles", "windows")
+        w("| cycles | " + " | ".join(keys) + " |")
+        w("|---" * (len(keys) + 1) + "|")
+        rows = [("movie control", usage_of(lines)), ("bare DirectShow", usage_of(bare))]
+        for who, us in rows:
+            for u in us:
+                w(f"| {who}, after {u['after_cycles']} | " + " | ".join(u.get(k, "–") for k in keys) + " |")
+        for who, us in rows:
+            if len(us) == 2:
+                e, l_ = us
+                n = int(l_["after_cycles"]) - int(e["after_cycles"])
+                w(f"| {who}, growth per cycle | " + " | ".join(
+                    f"{(int(l_[k]) - int(e[k])) / n:+.1f}" if k in l_ and k in e else "–" for k in keys) + " |")
     w("")
 
     if a.notes and os.path.exists(a.notes):
