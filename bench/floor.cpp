@@ -13,7 +13,8 @@
 // a copy of the latest sample, unless --no-buffer.
 //
 // With PELORIN_TRACE naming a file, each step appends a time-stamped line to
-// it (Unix time in seconds), the same format as the player's own trace.
+// it (Unix time in seconds, then the CPU time used so far), the same format
+// as the player's own trace.
 #include <windows.h>
 
 #include <dshow.h>
@@ -35,7 +36,13 @@ void Mark(const char* what) {
     ULONGLONG t = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
     // 100 ns units since 1601 -> microseconds since 1970.
     ULONGLONG us = (t - 116444736000000000ULL) / 10;
-    std::fprintf(gTrace, "%llu.%06llu %s\n", us / 1000000, us % 1000000, what);
+    // And the CPU time the process has used so far (user + kernel).
+    FILETIME created, exited, kernel, user;
+    double cpu = 0;
+    if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        cpu = ((static_cast<ULONGLONG>(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
+               (static_cast<ULONGLONG>(user.dwHighDateTime) << 32 | user.dwLowDateTime)) / 1e7;
+    std::fprintf(gTrace, "%llu.%06llu %s cpu=%.3f\n", us / 1000000, us % 1000000, what, cpu);
     std::fflush(gTrace);
 }
 

@@ -16,6 +16,7 @@ NAMES = {
     "floor2": "floor, opening twice",
     "floor": "floor",
     "floorgrab": "floor + RGB24 grabber",
+    "floor2grab": "floor opening twice + RGB24 grabber",
     "mpv": "mpv",
     "ffplay": "ffplay",
     "decode": "ffmpeg -f null (decode only)",
@@ -84,28 +85,33 @@ def verdict(med, goal):
 # --------------------------------------------------------------------- traces
 
 def read_trace(path):
+    """[(time, label, cpu)]: a trace line is "<Unix time> <label> cpu=<seconds>"."""
     marks = []
     try:
         with open(path, errors="replace") as f:
             for line in f:
-                t, _, what = line.strip().partition(" ")
+                parts = line.split()
+                if len(parts) < 2:
+                    continue
                 try:
-                    marks.append((float(t), what))
+                    t = float(parts[0])
+                    cpu = float(parts[2][4:]) if len(parts) > 2 and parts[2].startswith("cpu=") else None
                 except ValueError:
-                    pass
+                    continue
+                marks.append((t, parts[1], cpu))
     except OSError:
         pass
     return marks
 
 
 def nth(marks, label, n):
-    """Time of the n-th (1-based) mark with this label, or None."""
+    """(time, cpu) of the n-th (1-based) mark with this label, or None."""
     k = 0
-    for t, what in marks:
+    for t, what, cpu in marks:
         if what == label:
             k += 1
             if k == n:
-                return t
+                return t, cpu
     return None
 
 
@@ -156,16 +162,20 @@ FLOOR2_STEPS = [
 
 
 def step_table(runs, traces, set_, name, steps):
+    """[(step, [wall seconds], [CPU seconds])] over the counted runs."""
     rows = []
     for what, (la, na), (lb, nb) in steps:
-        vals = []
+        walls, cpus = [], []
         for r, fig in counted(runs, (set_, name)).items():
             marks = read_trace(os.path.join(traces, f"{set_}-{r}-{name}.txt"))
-            marks = [(fig["start"], "launch")] + marks + [(fig["start"] + fig["wall"], "gone")]
+            total = fig["user"] + fig["sys"] if "user" in fig and "sys" in fig else None
+            marks = [(fig["start"], "launch", 0.0)] + marks + [(fig["start"] + fig["wall"], "gone", total)]
             a, b = nth(marks, la, na), nth(marks, lb, nb)
             if a is not None and b is not None:
-                vals.append(b - a)
-        rows.append((what, vals))
+                walls.append(b[0] - a[0])
+                if a[1] is not None and b[1] is not None:
+                    cpus.append(b[1] - a[1])
+        rows.append((what, walls, cpus))
     return rows
 
 
@@ -215,8 +225,9 @@ def main():
         w(f"- {l}")
     w("")
     n = len(counted(runs, ("small", "pelorin")))
-    w(f"Counted rounds: {n} (after one warm-up round). Each cell: median (min–max) over the rounds;")
-    w("ratios are taken within each round, then summarised the same way.")
+    w(f"Counted rounds: {n}, after one warm-up round of the first clip. Each round runs every")
+    w("player once, in an order that turns by one place from round to round. Each cell: median")
+    w("(min–max) over the rounds; ratios are taken within each round, then summarised the same way.")
     w("")
 
     # Measures 1, 2 and 4 (small clip).
@@ -237,7 +248,7 @@ def main():
     w("")
 
     # Measure 3 (large clip).
-    cols = ["pelorin", "floor", "floorgrab", "mpv", "ffplay", "decode"]
+    cols = ["pelorin", "floor", "floorgrab", "floor2grab", "mpv", "ffplay", "decode"]
     w(f"## CPU and memory: {a.large_duration:.1f} s 1920x1080 H.264/AAC clip")
     w("")
     w("| measure | " + " | ".join(NAMES[c] for c in cols) + " |")
@@ -273,7 +284,9 @@ def main():
         ("start-up overhead, Pelorin / ffplay", "small", overhead, "pelorin", "ffplay"),
         ("time to first frame, Pelorin / mpv", "small", frame, "pelorin", "mpv"),
         ("CPU (10 s 1080p), floor + grabber / floor (the grabber's own cost)", "large", cpu, "floorgrab", "floor"),
+        ("CPU (10 s 1080p), floor opening twice + grabber / floor", "large", cpu, "floor2grab", "floor"),
         ("CPU (10 s 1080p), Pelorin / floor + grabber", "large", cpu, "pelorin", "floorgrab"),
+        ("CPU (10 s 1080p), Pelorin / floor opening twice + grabber", "large", cpu, "pelorin", "floor2grab"),
         ("CPU (10 s 1080p), Pelorin / mpv", "large", cpu, "pelorin", "mpv"),
         ("CPU (10 s 1080p), Pelorin / decoding alone", "large", cpu, "pelorin", "decode"),
         ("CPU (10 s 1080p), floor / decoding alone", "large", cpu, "floor", "decode"),
@@ -284,17 +297,22 @@ def main():
     w("")
 
     # Where the time goes.
-    w("## Where the viewer mode's start-up goes (5 s clip, from the programs' own traces)")
+    w("## Where the viewer mode's time goes (from the programs' own traces)")
     w("")
     w("Seconds, median (min–max). Set `PELORIN_TRACE` to a file name and Pelorin (or the floor)")
-    w("appends a time-stamped line at each of these steps; without it nothing is written.")
+    w("appends a time-stamped line, with the CPU time used so far, at each of these steps;")
+    w("without it nothing is written. CPU is the process's own (user + kernel), not Wine's server's.")
     w("")
-    for title, name, steps in (("Pelorin", "pelorin", PELORIN_STEPS), ("Floor, opening twice", "floor2", FLOOR2_STEPS)):
-        w(f"| {title}: step | s |")
-        w("|---|---|")
-        for what, vals in step_table(runs, a.traces, "small", name, steps):
-            w(f"| {what} | {cell(vals, 's')} |")
-        w("")
+    for set_, clip, floor2 in (("small", "5 s 640x480", "floor2"), ("large", "10 s 1920x1080", "floor2grab")):
+        for title, name, steps in (("Pelorin", "pelorin", PELORIN_STEPS), (NAMES[floor2], floor2, FLOOR2_STEPS)):
+            rows = step_table(runs, a.traces, set_, name, steps)
+            if not any(walls for _, walls, _ in rows):
+                continue
+            w(f"| {title[0].upper() + title[1:]}, {clip}: step | wall s | CPU s |")
+            w("|---|---|---|")
+            for what, walls, cpus in rows:
+                w(f"| {what} | {cell(walls, 's')} | {cell(cpus, 's')} |")
+            w("")
 
     # Measure 5.
     w("## In process: the movie control (`bench/movie_bench.cpp`, 5 s 640x480 clip)")

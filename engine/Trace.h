@@ -3,5 +3,6 @@
 // file; otherwise every mark is a single test of a cached flag.
 #pragma once
 
-// Appends "<Unix time in seconds, microseconds> <what>" to the trace file.
+// Appends "<Unix time in seconds, microseconds> <what> cpu=<seconds>" to the
+// trace file, the last being the CPU time the process has used so far.
 void TraceMark(const char* what);
