@@ -45,7 +45,8 @@ static double now(clockid_t clock) {
 
 static double ticks_per_second;
 
-/* utime + stime of one process, seconds; -1 if it is gone. */
+/* CPU of one process and of its children that it has waited for, seconds;
+   -1 if it is gone. */
 static double process_cpu(int pid) {
     char path[64], buf[1024];
     snprintf(path, sizeof path, "/proc/%d/stat", pid);
@@ -59,11 +60,13 @@ static double process_cpu(int pid) {
     if (!p)
         return -1;
     unsigned long utime = 0, stime = 0;
+    long cutime = 0, cstime = 0;
     /* fields after the name: state ppid pgrp session tty tpgid flags minflt
-       cminflt majflt cmajflt utime stime */
-    if (sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) != 2)
+       cminflt majflt cmajflt utime stime cutime cstime */
+    if (sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu %ld %ld", &utime, &stime, &cutime,
+               &cstime) != 4)
         return -1;
-    return (utime + stime) / ticks_per_second;
+    return (utime + stime + cutime + cstime) / ticks_per_second;
 }
 
 /* Whether the process's environment holds exactly this entry. */
