@@ -137,8 +137,10 @@ class Runner(unittest.TestCase):
         done = os.path.join(self.dir, "done")
         busy = "i=0; while [ $i -lt 200000 ]; do i=$((i+1)); done"
         prefix = os.path.join(self.dir, "prefix")
-        helper = subprocess.Popen(["sh", "-c", f"sleep 0.3; {busy}; touch {done}; sleep 60"],
-                                  env=dict(os.environ, WINEPREFIX=prefix))
+        # exec: the kill below must end the waiting itself, not only its shell.
+        helper = subprocess.Popen(["sh", "-c", f"sleep 0.3; {busy}; touch {done}; exec sleep 60"],
+                                  env=dict(os.environ, WINEPREFIX=prefix), stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
         try:
             f = self.run_runner("--prefix", prefix, "--", "sh", "-c",
                                 f"{busy}; while [ ! -e {done} ]; do sleep 0.05; done")
