@@ -2,9 +2,9 @@
 
 #include <array>
 
+#include "engine/Trace.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
-#include "engine/Trace.h"
 
 const LONG VolumeTable[8] = {-10000, -4800, -2400, -1200, -600, -300, -150, 0};
 
