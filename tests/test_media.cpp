@@ -52,7 +52,8 @@ const TMediaCase Cases[] = {
     {"mpeg4-mp3.avi", true, "MPEG-4 part 2 + MP3 in AVI", 320, 240, 3, true, TExpect::Plays, ""},
     {"mjpeg-pcm.avi", true, "MJPEG + PCM in AVI", 320, 240, 3, true, TExpect::Plays, ""},
     {"rgb.avi", true, "uncompressed RGB + PCM in AVI", 160, 120, 3, true, TExpect::Plays, ""},
-    {"mpeg1-mp2.mpg", true, "MPEG-1 + MP2 program stream", 320, 240, 3, true, TExpect::Plays, ""},
+    {"mpeg1-mp2.mpg", true, "MPEG-1 + MP2 program stream", 320, 240, 3, true, TExpect::Plays,
+     "its streams start half a second in (the muxer's preload), and the first frame stands that long"},
     {"wmv2-wma.wmv", true, "WMV2 + WMA in ASF", 320, 240, 3, true, TExpect::Plays, ""},
     {"vp8-vorbis.webm", true, "VP8 + Vorbis in WebM", 320, 240, 3, true, TExpect::Plays, ""},
     {"theora-vorbis.ogv", true, "Theora + Vorbis in Ogg", 320, 240, 3, true, TExpect::Plays, ""},
@@ -62,20 +63,28 @@ const TMediaCase Cases[] = {
     {"h264-1080p.mp4", true, "H.264 + AAC in MP4, 1920 x 1080", 1920, 1080, 3, true, TExpect::Plays, ""},
     {"odd-321x241.avi", true, "RGB + MP3 in AVI, odd size", 321, 241, 3, true, TExpect::Plays, ""},
     {"tiny-2x2.avi", true, "RGB + MP3 in AVI, 2 x 2", 2, 2, 3, true, TExpect::Plays, ""},
-    {"one-frame.avi", true, "MPEG-4 part 2 in AVI, one frame", 320, 240, 0.0667, false, TExpect::Plays, ""},
+    {"one-frame.avi", true, "MPEG-4 part 2 in AVI, one frame", 320, 240, 0.0667, false, TExpect::Plays,
+     "too short to watch it move or to resize the window while it plays"},
+    {"one-pixel.avi", true, "MPEG-4 part 2 in AVI, 1 x 1", 1, 1, 3, true, TExpect::Plays, ""},
+    {"msmpeg4v3.avi", true, "MS-MPEG-4 v3 + MP3 in AVI", 320, 240, 3, true, TExpect::Plays, ""},
     // Third-party files: the smallest valid files of their formats.
-    {"webm.webm", false, "VP8 in WebM, 8 x 8 (third-party)", 8, 8, 1, false, TExpect::Plays, "one white frame"},
+    {"webm.webm", false, "VP8 in WebM, 8 x 8 (third-party)", 8, 8, 1, false, TExpect::Plays,
+     "one white picture for a second: nothing moves"},
     {"mp3.mp3", false, "MP3, one frame (third-party)", 0, 0, 0.072, false, TExpect::SoundOnly, ""},
-    {"wav.wav", false, "PCM WAV, no samples (third-party)", 0, 0, 0, false, TExpect::SoundOnly, ""},
+    {"wav.wav", false, "PCM WAV, no samples (third-party)", 0, 0, 0, false, TExpect::SoundOnly,
+     "no samples: the program may end before its window can be looked at"},
     {"mp4-with-audio.mp4", false, "AAC in MP4 (third-party)", 0, 0, 0.046, false, TExpect::SoundOnly, ""},
     {"AudioVideoInterleave.avi", false, "MPEG-4 part 2 in AVI, 1 x 1 (third-party)", 1, 1, 0, false,
-     TExpect::Refused, ""},
+     TExpect::Refused,
+     "RenderFile fails (VFW_E_CANNOT_RENDER): the stream holds no picture that a decoder can read (ffmpeg "
+     "decodes none either); a whole 1 x 1 MPEG-4 AVI (`one-pixel.avi`) plays"},
     {"WindowsMediaVideo.wmv", false, "MS-MPEG-4 v3 in ASF, 1 x 1 (third-party)", 1, 1, 0, false, TExpect::Refused,
-     ""},
+     "RenderFile fails (VFW_E_CANNOT_RENDER): as above, no readable picture (ffmpeg decodes none); "
+     "the codec itself plays (`msmpeg4v3.avi`)"},
     {"FlashVideo.flv", false, "FLV header only (third-party)", 0, 0, 0, false, TExpect::Refused,
-     "no stream at all: nothing to render"},
+     "RenderFile fails (VFW_E_CANNOT_RENDER): a header and no stream, nothing to render"},
     {"Mpeg4.mp4", false, "MP4 header only (third-party)", 0, 0, 0, false, TExpect::Refused,
-     "no stream at all: nothing to render"},
+     "RenderFile fails (VFW_E_CANNOT_RENDER): a header and no stream, nothing to render"},
 };
 
 void PrintTo(const TMediaCase& c, std::ostream* out) {
@@ -133,6 +142,21 @@ const char* U8(const char8_t* text) {
     return reinterpret_cast<const char*>(text);
 }
 
+// What make-media found the decoders to be, or nothing.
+std::string DecoderVersion() {
+    const char* dir = std::getenv("PELORIN_MEDIA");
+    std::string text;
+    if (FILE* f = dir ? std::fopen(WinePath(std::string(dir) + "/platform.txt").c_str(), "rb") : nullptr) {
+        char line[200] = {};
+        if (std::fgets(line, sizeof line, f))
+            text = line;
+        std::fclose(f);
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
 std::string WineVersion() {
     using TGetVersion = const char*(CDECL*)();
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -149,6 +173,9 @@ void WriteResultsTable() {
     for (const TMediaCase& c : Cases)
         if (!Results()[c.File].Ran)
             return;
+    std::string decoders = DecoderVersion();
+    if (!decoders.empty())
+        decoders = " (" + decoders + ")";
     FILE* f = std::fopen(WinePath(target).c_str(), "wb");
     if (!f) {
         std::fprintf(stderr, "cannot write %s\n", target);
@@ -158,16 +185,18 @@ void WriteResultsTable() {
                  U8(u8"# What plays\n\n"
                  "Written by the media test (`scripts/test -R media`) from its last complete run:\n"
                  "every file below was played by `Pelorin.exe` in the viewer mode (`Pelorin.exe file`)\n"
-                 "under %s with the GStreamer decoders that `scripts/setup` installs.\n"
+                 "under %s with the GStreamer decoders that `scripts/setup` installs%s.\n"
                  "Pelorin parses no media itself: it plays what DirectShow renders completely.\n\n"
-                 "\"Plays\" means the window took the video's size, the picture showed, moved and\n"
-                 "filled the window after a resize, and the program ended by itself with exit\n"
-                 "code 0 within the clip's length plus %lu s. \"Refused\" means the player showed\n"
+                 "\"Plays\" means the window took the video's size, the picture showed over all of\n"
+                 "it as the control's own child window, moved, and (for clips of 2 s or more)\n"
+                 "filled the window again after a resize, and the program ended by itself with\n"
+                 "exit code 0 within the clip's length plus %lu s. Sound-only files need only end\n"
+                 "that way, without a message. \"Refused\" means the player showed\n"
                  "\"このファイルは再生できません\" and did nothing else. Time to exit counts from the\n"
                  "program's start, window and decoder start-up included.\n\n"
                  "| File | Format | Video size | Length | Client area | Outcome | Time to exit |\n"
                  "| --- | --- | --- | --- | --- | --- | --- |\n"),
-                 WineVersion().c_str(), static_cast<unsigned long>(ExitBoundMs / 1000));
+                 WineVersion().c_str(), decoders.c_str(), static_cast<unsigned long>(ExitBoundMs / 1000));
     for (const TMediaCase& c : Cases) {
         const TResult& r = Results()[c.File];
         std::string video = c.Width ? SizeText(c.Width, c.Height) : "no video";
@@ -336,7 +365,7 @@ protected:
 
     void CheckRefused(TPlayerProcess& player, HWND box);
     void CheckPlays(TPlayerProcess& player, HWND main, ULONGLONG started);
-    void CheckResize(TPlayerProcess& player, HWND main, std::string& problems);
+    TCapture CheckResize(TPlayerProcess& player, HWND main, std::string& problems);
     void CheckEnd(TPlayerProcess& player, ULONGLONG started, std::string& problems);
 
     std::string Path;
@@ -368,13 +397,20 @@ void Media::CheckRefused(TPlayerProcess& player, HWND box) {
         Result().Outcome = "refused";
 }
 
-void Media::CheckResize(TPlayerProcess& player, HWND main, std::string& problems) {
+// Gives the window another size and waits for the picture to cover it all.
+// Returns the capture that showed it, or nothing.
+TCapture Media::CheckResize(TPlayerProcess& player, HWND main, std::string& problems) {
     ResizeClient(main, ResizedWidth, ResizedHeight);
     std::string resized;
+    TCapture shot;
     ULONGLONG deadline = GetTickCount64() + Scaled(3000);
     do {
         Sleep(100);
         resized.clear();
+        if (!player.Running()) {
+            resized = "ended before the picture followed a resize";
+            break;
+        }
         TWindowInfo now = ReadWindowInfo(main);
         if (now.Client.cx != ResizedWidth || now.Client.cy != ResizedHeight) {
             resized = "client " + SizeText(now.Client.cx, now.Client.cy) + " after the resize";
@@ -387,12 +423,16 @@ void Media::CheckResize(TPlayerProcess& player, HWND main, std::string& problems
             resized = "video window " + RectText(shown) + " for the client " + RectText(client);
             continue;
         }
-        std::string cells = EmptyCells(CaptureVisibleClient(main));
+        shot = CaptureVisibleClient(main);
+        std::string cells = EmptyCells(shot);
         if (!cells.empty())
             resized = "empty cells " + cells + " after the resize";
-    } while (!resized.empty() && GetTickCount64() < deadline && player.Running());
-    if (!resized.empty())
+    } while (!resized.empty() && GetTickCount64() < deadline);
+    if (!resized.empty()) {
         problems += resized + "; ";
+        return {};
+    }
+    return shot;
 }
 
 void Media::CheckPlays(TPlayerProcess& player, HWND main, ULONGLONG started) {
@@ -432,23 +472,27 @@ void Media::CheckPlays(TPlayerProcess& player, HWND main, ULONGLONG started) {
         }
 
         // A clip shorter than that ends before the checks below are done.
-        bool longEnough = c.Seconds >= 2;
-        // Some containers start their streams late (an MPEG program stream
-        // by half a second): the cued first frame may stand a while.
-        if (c.Moving && longEnough) {
-            double changed = 0;
-            deadline = GetTickCount64() + Scaled(2000);
-            do {
-                Sleep(100);
-                changed = Difference(first, CaptureVisibleClient(main));
-            } while (changed < 0.2 && GetTickCount64() < deadline && player.Running());
-            if (changed < 0.2)
-                problems += "the picture did not move (" + std::to_string(changed) + " changed); ";
+        // The resize comes first, before the clip may have ended on a busy
+        // machine; the picture is then watched at the new size.
+        if (c.Seconds >= 2) {
+            TCapture resized = CheckResize(player, main, problems);
+            // Some containers start their streams late (an MPEG program
+            // stream by half a second): the cued first frame may stand a while.
+            if (c.Moving && !resized.Pixels.empty()) {
+                double changed = 0;
+                deadline = GetTickCount64() + Scaled(2000);
+                do {
+                    Sleep(100);
+                    TCapture later = CaptureVisibleClient(main);
+                    if (later.Width != resized.Width || later.Height != resized.Height)
+                        break;  // the window is gone
+                    changed = Difference(resized, later);
+                } while (changed < 0.2 && GetTickCount64() < deadline && player.Running());
+                if (changed < 0.2)
+                    problems += "the picture did not move (" + std::to_string(changed) + " changed) at " +
+                                Seconds((GetTickCount64() - started) / 1000.0) + "; ";
+            }
         }
-
-        // Bigger or smaller, the picture follows the window over all of it.
-        if (longEnough)
-            CheckResize(player, main, problems);
     }
     CheckEnd(player, started, problems);
 }
