@@ -140,7 +140,7 @@ def difference(a, b, tolerance=24):
     return changed / total if total else 1.0
 
 
-def save_png(rect, path):
+def capture_png(rect, path):
     left, top, right, bottom = rect
     root = Gdk.get_default_root_window()
     Gdk.pixbuf_get_from_window(root, left, top, right - left, bottom - top).savev(path, "png", [], [])
@@ -180,8 +180,10 @@ def wine_without_window_manager(on):
 class Probe:
     """One long-running probe.exe: a look costs a pipe round trip, not a Wine start."""
 
-    def __init__(self):
-        self.process = subprocess.Popen([WINE_RUN, PROBE, "serve"], stdin=subprocess.PIPE,
+    def __init__(self, desktop=None):
+        """desktop: the name of a virtual desktop to look at instead of the display's."""
+        args = ["--desktop", desktop] if desktop else []
+        self.process = subprocess.Popen([WINE_RUN, PROBE, *args, "serve"], stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
 
     def windows(self):
@@ -223,9 +225,11 @@ def client_size(w):
 class Player:
     """Pelorin.exe started by the suite, found through the probe."""
 
-    def __init__(self, probe, *args):
+    def __init__(self, probe, *args, desktop=None):
+        """desktop: "NAME,WIDTHxHEIGHT" starts the player in a Wine virtual desktop."""
         self.probe = probe
-        self.process = subprocess.Popen([WINE_RUN, EXE, *args], stdin=subprocess.DEVNULL,
+        command = ["explorer", "/desktop=" + desktop, windows_path(EXE)] if desktop else [EXE]
+        self.process = subprocess.Popen([WINE_RUN, *command, *args], stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.pid = None  # the Windows process id, once its window is seen
 

@@ -115,11 +115,15 @@ void PrintWindows() {
 int main(int argc, char** argv) {
     int arg = 1;
     if (arg + 1 < argc && std::strcmp(argv[arg], "--desktop") == 0) {
-        Desktop = OpenDesktopA(argv[arg + 1], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+        Desktop = OpenDesktopA(argv[arg + 1], 0, FALSE, GENERIC_ALL);
         if (!Desktop) {
             std::fprintf(stderr, "probe: no desktop %s\n", argv[arg + 1]);
             return 1;
         }
+        // Wine lists another desktop's windows only to a thread of that
+        // desktop; this thread has no window yet, so it may move there.
+        if (SetThreadDesktop(Desktop))
+            Desktop = nullptr;
         arg += 2;
     }
     if (arg >= argc) {
