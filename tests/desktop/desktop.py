@@ -104,6 +104,13 @@ def type_text(text):
     xdotool("type", "--delay", 20, text)
 
 
+def x_focus():
+    """The X window that has the input focus."""
+    out = subprocess.run(["xdotool", "getwindowfocus", "-f"], check=True, capture_output=True, text=True,
+                         timeout=30).stdout
+    return int(out.split()[0])
+
+
 def x_window_at(x, y):
     """The X window under a point of the screen (the pointer is moved there)."""
     move(x, y)
@@ -270,20 +277,29 @@ class Player:
             w = self.wait_main_window()
             left, top, right, bottom = client_rect(w)
             window = x_window_at((left + right) // 2, (top + bottom) // 2)
-            # Wine acts on changes of the X focus, and the window may still
-            # hold it: take it away first. (When a dialog closes, Wine sees
-            # the X focus leave for the root and gives the foreground to
-            # nobody; a focus change that comes while Wine still sorts that
-            # out can be lost, hence the retries.)
-            xdotool("windowfocus", "--sync", Gdk.get_default_root_window().get_xid())
+            # Wine acts on changes of the X focus. When the window holds it
+            # already but is not in front (a dialog closed: Wine saw the X
+            # focus leave for the root and gave the foreground to nobody),
+            # the focus must leave and come back.
+            if x_focus() == window:
+                if w["foreground"]:
+                    return w
+                xdotool("windowfocus", "--sync", Gdk.get_default_root_window().get_xid())
+                time.sleep(0.2)
             xdotool("windowfocus", "--sync", window)
             try:
+                # In front, and still so a moment later: Wine may still be
+                # sorting out an earlier focus change.
                 wait_for("the main window in the foreground",
                          lambda: (self.main_window() or {}).get("foreground"), timeout=3)
-                return self.main_window()
+                time.sleep(0.3)
+                w = self.main_window()
+                if w and w["foreground"] and x_focus() == window:
+                    return w
             except AssertionError:
-                if time.monotonic() > end:
-                    raise
+                pass
+            if time.monotonic() > end:
+                raise AssertionError("the main window does not come to the front")
 
     def running(self):
         return self.process.poll() is None

@@ -108,7 +108,6 @@ class DesktopTest(unittest.TestCase):
 
     def test_menus_open_and_the_about_item_shows_the_about_box(self):
         main = self.player.focus()
-        left, top = main["window"][:2]
         client_left, client_top = main["client"][:2]
         # The menu bar lies just above the client area; "ファイル(&F)" is its first item.
         menu_y = client_top - 9
@@ -177,6 +176,11 @@ class DesktopTest(unittest.TestCase):
         self.assertTrue(stands_still(rect), "the first click did not pause")
         click(*centre)
         self.assertTrue(is_playing(rect), "the second click did not resume")
+        # At its end the movie stops and the window stays; a click plays it again.
+        wait_for("the end of the clip", lambda: stands_still(rect, 0.5))
+        self.assertTrue(self.player.running())
+        click(*centre)
+        self.assertTrue(is_playing(rect), "a click after the end did not play the clip again")
 
     def test_dragging_the_bottom_edge_snaps_back_to_the_ratio(self):
         main = self.player.main_window()
