@@ -5,7 +5,7 @@ probe, a small Windows program run in the same Wine set-up.
 
 Needs DISPLAY (scripts/test provides a private Xvfb) and the environment that
 tests/CMakeLists.txt gives the test: PELORIN_EXE, PELORIN_PROBE,
-PELORIN_WINE_RUN, PELORIN_TEST_DATA.
+PELORIN_WINE_RUN, PELORIN_TEST_DATA. DESKTOP_DEBUG=1 logs how long each wait took.
 """
 import json
 import os
