@@ -328,12 +328,18 @@ HWND FindVideoWindow(HWND main) {
 
 // Gives the window this client size, as a user dragging its edge would, with
 // all of it on the screen.
+// The frame is measured again after each step: on a very narrow window the
+// menu bar wraps to several lines, and unwraps once the window is wider.
 void ResizeClient(HWND main, int width, int height) {
-    RECT outer = ScreenRect(main);
-    RECT client = ClientScreenRect(main);
-    int frameX = (outer.right - outer.left) - (client.right - client.left);
-    int frameY = (outer.bottom - outer.top) - (client.bottom - client.top);
-    SetWindowPos(main, nullptr, 20, 20, width + frameX, height + frameY, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int i = 0; i < 3; ++i) {
+        RECT outer = ScreenRect(main);
+        RECT client = ClientScreenRect(main);
+        if (client.right - client.left == width && client.bottom - client.top == height)
+            return;
+        int frameX = (outer.right - outer.left) - (client.right - client.left);
+        int frameY = (outer.bottom - outer.top) - (client.bottom - client.top);
+        SetWindowPos(main, nullptr, 20, 20, width + frameX, height + frameY, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 // ------------------------------------------------------------------ runs
