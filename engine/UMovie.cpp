@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "engine/Trace.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
 
@@ -198,10 +199,13 @@ void TMovie::RemoveAllFilters() {
 }
 
 void TMovie::ReleaseGraph() {
+    TraceMark("release.start");
     if (FMediaControl)
         FMediaControl->Stop();
+    TraceMark("release.stopped");
     if (FGraphBuilder)
         RemoveAllFilters();
+    TraceMark("release.removed");
     if (FVideoWindow) {
         FVideoWindow->put_Visible(OAFALSE);
         FVideoWindow->put_Owner(0);
@@ -215,6 +219,7 @@ void TMovie::ReleaseGraph() {
     FGraphBuilder.Reset();
     FSampleGrabber.Reset();
     FGrabberFilter.Reset();
+    TraceMark("release.freed");
     // Leave COM as often as BuildGraph entered it, and never more: the
     // application's own entry must survive a release with no graph.
     while (FComEntries > 0) {
@@ -222,6 +227,7 @@ void TMovie::ReleaseGraph() {
         CoUninitialize();
     }
     FState = msClosed;
+    TraceMark("release.done");
 }
 
 // -------------------------------------------------------- loading and transport
@@ -229,9 +235,12 @@ void TMovie::ReleaseGraph() {
 void TMovie::OpenFile(const std::string& fileName) {
     if (!IsPlayableName(fileName))
         return;
+    TraceMark("open.start");
     ReleaseGraph();
     FPosition = 0;
-    if (!BuildGraph()) {
+    bool built = BuildGraph();
+    TraceMark("open.built");
+    if (!built) {
         Application->ShowMessage("DirectXが利用できませんでした");
         FFileName.clear();
         return;
@@ -239,7 +248,9 @@ void TMovie::OpenFile(const std::string& fileName) {
     FFileName = fileName;
     WCHAR name[NameBufferLength] = {};
     MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, name, NameBufferLength);
-    if (FGraphBuilder->RenderFile(name, nullptr) != S_OK) {
+    HRESULT rendered = FGraphBuilder->RenderFile(name, nullptr);
+    TraceMark("open.rendered");
+    if (rendered != S_OK) {
         Application->ShowMessage("このファイルは再生できません");
         ReleaseGraph();
         return;
@@ -258,6 +269,7 @@ void TMovie::OpenFile(const std::string& fileName) {
     FVideoWindow->put_WindowStyle(VideoWindowStyle);
     FitVideo();
     Stop();
+    TraceMark("open.cued");
     LONG width = FMinIdealWidth, height = FMinIdealHeight;
     if (SUCCEEDED(FVideoWindow->GetMinIdealImageSize(&width, &height))) {
         FMinIdealWidth = width;
@@ -277,6 +289,7 @@ void TMovie::OpenFile(const std::string& fileName) {
     }
     if (FOnPosition)
         FOnPosition(FPosition, FDuration);
+    TraceMark("open.done");
 }
 
 void TMovie::PlayPause() {
@@ -291,6 +304,7 @@ void TMovie::PlayPause() {
             SetPosition(0);
         }
         FMediaControl->Run();
+        TraceMark("run");
         FState = msPlaying;
         if (FTimer)
             FTimer->SetEnabled(true);
@@ -341,6 +355,7 @@ void TMovie::WMGraphNotify(TMessage& message) {
         return;
     bool completed = false;
     if (code == EC_COMPLETE) {
+        TraceMark("complete");
         Stop();
         FState = msStopped;
         completed = true;

@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
-#include <cctype>
 #include <map>
+#include <vector>
 
 #include "framework/Controls.h"
+#include "framework/LayoutParser.h"
 
 namespace {
 std::map<std::string, TComponentFactory>& Classes() {
@@ -26,18 +27,16 @@ std::string Utf8ToCp932(const std::string& s) {
     return out;
 }
 
-class TReader {
+// Makes the components that the layout describes, as the parser finds them.
+class TReader : public TLayoutHandler {
 public:
-    TReader(TComponent* root, const std::string& text) : FRoot(root), FText(text) {}
+    explicit TReader(TComponent* root) : FRoot(root) {}
 
-    void Read() {
+    void Read(const std::string& text) {
         TComponent* previousRoot = LayoutRoot();
         SetLayoutRoot(FRoot);
         try {
-            ReadObject(nullptr);
-            SkipSpace();
-            if (FPos < FText.size())
-                Error("text after the last 'end'");
+            ParseLayout(text, *this);
         } catch (...) {
             SetLayoutRoot(previousRoot);
             throw;
@@ -49,135 +48,40 @@ public:
     }
 
 private:
-    [[noreturn]] void Error(const std::string& what) {
-        throw Exception("Layout error at line " + std::to_string(FLine) + ": " + what);
-    }
-
-    void SkipSpace() {
-        while (FPos < FText.size() && std::isspace(static_cast<unsigned char>(FText[FPos]))) {
-            if (FText[FPos] == '\n')
-                ++FLine;
-            ++FPos;
-        }
-    }
-
-    std::string Word() {
-        SkipSpace();
-        size_t start = FPos;
-        while (FPos < FText.size() &&
-               (std::isalnum(static_cast<unsigned char>(FText[FPos])) || FText[FPos] == '_' || FText[FPos] == '.'))
-            ++FPos;
-        if (start == FPos)
-            Error("a name was expected");
-        return FText.substr(start, FPos - start);
-    }
-
-    void Expect(char c) {
-        SkipSpace();
-        if (FPos >= FText.size() || FText[FPos] != c)
-            Error(std::string("'") + c + "' was expected");
-        ++FPos;
-    }
-
-    TLayoutValue Value() {
-        SkipSpace();
-        if (FPos >= FText.size())
-            Error("a value was expected");
-        TLayoutValue v;
-        char c = FText[FPos];
-        if (c == '\'') {
-            v.Kind = TLayoutValue::vkString;
-            std::string raw;
-            for (;;) {
-                ++FPos;
-                if (FPos >= FText.size() || FText[FPos] == '\n')
-                    Error("unterminated string");
-                if (FText[FPos] == '\'') {
-                    if (FPos + 1 < FText.size() && FText[FPos + 1] == '\'') {
-                        raw += '\'';
-                        ++FPos;
-                        continue;
-                    }
-                    ++FPos;
-                    break;
-                }
-                raw += FText[FPos];
-            }
-            v.Str = Utf8ToCp932(raw);
-        } else if (c == '-' || c == '$' || std::isdigit(static_cast<unsigned char>(c))) {
-            bool negative = c == '-';
-            if (negative)
-                ++FPos;
-            int base = 10;
-            if (FPos < FText.size() && FText[FPos] == '$') {
-                base = 16;
-                ++FPos;
-            }
-            size_t start = FPos;
-            while (FPos < FText.size() && std::isxdigit(static_cast<unsigned char>(FText[FPos])))
-                ++FPos;
-            if (start == FPos)
-                Error("a number was expected");
-            v.Int = std::stoll(FText.substr(start, FPos - start), nullptr, base);
-            if (negative)
-                v.Int = -v.Int;
-        } else {
-            v.Kind = TLayoutValue::vkIdent;
-            v.Str = Word();
-        }
-        return v;
-    }
-
-    // "object Name: Class", its properties and nested objects, then "end".
-    void ReadObject(TComponent* parent) {
-        if (Word() != "object")
-            Error("'object' was expected");
-        std::string name = Word();
-        Expect(':');
-        std::string className = Word();
-
+    bool BeginObject(const std::string& name, const std::string& className) override {
         TComponent* component;
-        if (!parent) {
+        if (FOpen.empty()) {
             component = FRoot;
             if (FRoot->Name().empty())
                 FRoot->SetName(name);
         } else {
             auto found = Classes().find(className);
             if (found == Classes().end())
-                Error("class " + className + " is not registered");
+                return false;
             component = found->second(FRoot);
             component->SetName(name);
             if (TComponent** field = FRoot->FieldAddress(name))
                 *field = component;
-            component->SetParentComponent(parent);
+            component->SetParentComponent(FOpen.back());
         }
         component->BeginLoading();
         FLoaded.push_back(component);
-
-        for (;;) {
-            SkipSpace();
-            size_t mark = FPos;
-            int line = FLine;
-            std::string word = Word();
-            if (word == "end")
-                return;
-            if (word == "object") {
-                FPos = mark;
-                FLine = line;
-                ReadObject(component);
-                continue;
-            }
-            Expect('=');
-            TLayoutValue value = Value();
-            if (!component->SetProperty(word, value))
-                Error("property " + word + " does not exist in " + className);
-        }
+        FOpen.push_back(component);
+        return true;
     }
 
+    bool Property(const std::string& name, const TLayoutValue& value) override {
+        if (value.Kind != TLayoutValue::vkString)
+            return FOpen.back()->SetProperty(name, value);
+        TLayoutValue text = value;
+        text.Str = Utf8ToCp932(value.Str);
+        return FOpen.back()->SetProperty(name, text);
+    }
+
+    void EndObject() override { FOpen.pop_back(); }
+
     TComponent* FRoot;
-    const std::string& FText;
-    size_t FPos = 0;
-    int FLine = 1;
+    std::vector<TComponent*> FOpen;  // the objects being read, innermost last
     std::vector<TComponent*> FLoaded;
 };
 }  // namespace
@@ -188,7 +92,7 @@ bool RegisterComponentClass(const char* className, TComponentFactory factory) {
 }
 
 void ReadLayoutText(TComponent* root, const std::string& utf8Text) {
-    TReader(root, utf8Text).Read();
+    TReader(root).Read(utf8Text);
 }
 
 void ReadLayout(TComponent* root, const char* resourceName) {

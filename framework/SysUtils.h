@@ -1,7 +1,8 @@
 // The run-time library layer: the process command line, number conversion,
 // file names and rounding. Pure functions over byte strings in the ANSI code
-// page, except ParamCount, ParamStr, FileExists and IsAnsiLeadByte, which ask
-// the system.
+// page (SysUtilsPure.cpp, free of system headers), except IsAnsiLeadByte,
+// FileExists and the ParamCount and ParamStr that read the process's own
+// command line, which ask the system (SysUtils.cpp).
 #pragma once
 
 #include <string>
@@ -40,9 +41,14 @@ bool IsAnsiLeadByte(unsigned char b) noexcept;
 // A null line gives no arguments.
 std::vector<std::string> SplitCommandLine(const char* line, TLeadByteTest isLeadByte = IsAnsiLeadByte);
 
-// The process's arguments by SplitCommandLine(GetCommandLineA()): their
-// number without the program's path, and argument i (0 is the program's path
-// as it stands on the command line). An index out of range gives "".
+// The arguments of a command line by SplitCommandLine: their number without
+// the program's path, and argument i (0 is the program's path as it stands on
+// the command line). An index out of range gives "".
+int ParamCount(const char* commandLine, TLeadByteTest isLeadByte);
+std::string ParamStr(const char* commandLine, int index, TLeadByteTest isLeadByte);
+
+// The same for the process's own command line (GetCommandLineA), stepped by
+// the characters of the ANSI code page.
 int ParamCount();
 std::string ParamStr(int index);
 

@@ -122,6 +122,53 @@ TEST(Layouts, MistakesAreReportedNotSkipped) {
     }
 }
 
+TEST(Layouts, NumbersSpanSigned64BitsAndNothingRunsIntoThem) {
+    gLog.clear();
+    {
+        TLogged root(nullptr);
+        ReadLayoutText(&root, "object R: TLogged\n  Tag = 9223372036854775807\n  Tag = -$7FFFFFFFFFFFFFFF\nend\n");
+    }
+    EXPECT_EQ(gLog, (std::vector<std::string>{"R.Tag=9223372036854775807", "R.Tag=-9223372036854775807", "R loaded",
+                                              "free R"}));
+    // Reported as layout mistakes like any other, never as a library error
+    // (a number too long once escaped as std::out_of_range) nor read in part.
+    const char* values[] = {"9223372036854775808", "19223372036854775807", "$8000000000000000", "12ab", "1.5", "$1G"};
+    for (const char* value : values) {
+        TLogged root(nullptr);
+        try {
+            ReadLayoutText(&root, std::string("object R: TLogged\n  Tag = ") + value + "\nend\n");
+            ADD_FAILURE() << value << " was read";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message().rfind("Layout error at line 2: ", 0), 0u) << value << ": " << e.Message();
+        } catch (...) {
+            ADD_FAILURE() << value << " gave another kind of error";
+        }
+    }
+}
+
+std::string Nested(int depth) {
+    std::string text;
+    for (int i = 0; i < depth; ++i)
+        text += "object L" + std::to_string(i) + ": TLogged\n";
+    for (int i = 0; i < depth; ++i)
+        text += "end\n";
+    return text;
+}
+
+TEST(Layouts, NestingIsBoundedBeforeTheStackIs) {
+    {
+        TLogged root(nullptr);
+        ReadLayoutText(&root, Nested(100));
+        EXPECT_EQ(root.ComponentCount(), 99);
+    }
+    // Deep enough to overflow the stack if each level were simply a call.
+    for (int depth : {101, 200000}) {
+        TLogged root(nullptr);
+        EXPECT_THROW(ReadLayoutText(&root, Nested(depth)), Exception) << depth;
+    }
+    gLog.clear();
+}
+
 TEST(WinControls, WindowIsMadeOnFirstDemandAfterItsParents) {
     TForm form(nullptr);
     auto* panel = new TPanel(&form);

@@ -94,6 +94,18 @@ TEST(ParamStr, ReadsThisProcessCommandLine) {
     EXPECT_EQ(ParamStr(-1), "");
 }
 
+TEST(ParamStr, CountsAndPicksFromAGivenLine) {
+    const char* line = "p.exe \"C:\\My Movies\\\x95\x5C.avi\" \"\" 10 $10";
+    EXPECT_EQ(ParamCount(line, IsShiftJisLeadByte), 3);
+    EXPECT_EQ(ParamStr(line, 0, IsShiftJisLeadByte), "p.exe");
+    EXPECT_EQ(ParamStr(line, 1, IsShiftJisLeadByte), "C:\\My Movies\\\x95\x5C.avi");
+    EXPECT_EQ(ParamStr(line, 3, IsShiftJisLeadByte), "$10");
+    EXPECT_EQ(ParamStr(line, 4, IsShiftJisLeadByte), "");
+    EXPECT_EQ(ParamStr(line, -1, IsShiftJisLeadByte), "");
+    EXPECT_EQ(ParamCount("", IsShiftJisLeadByte), 0);
+    EXPECT_EQ(ParamCount(nullptr, IsShiftJisLeadByte), 0);
+}
+
 // --- Number rule ------------------------------------------------------------
 
 constexpr int kDef = -99999;  // no row below yields it as a value
