@@ -116,7 +116,8 @@ void TForm1::FormCreate(TObject*) {
 }
 
 void TForm1::FormShow(TObject*) {
-    if (!FMovie->AutoClose())
+    // A creation handler that failed early leaves no movie control.
+    if (!FMovie || !FMovie->AutoClose())
         return;
     FMovie->OpenFile(ParamStr(1));
     FMovie->PlayPause();
