@@ -24,27 +24,9 @@
 #include <cstring>
 
 #include "engine/DirectShow.h"
+#include "engine/Trace.h"
 
 namespace {
-FILE* gTrace = nullptr;
-
-void Mark(const char* what) {
-    if (!gTrace)
-        return;
-    FILETIME ft;
-    GetSystemTimePreciseAsFileTime(&ft);
-    ULONGLONG t = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    // 100 ns units since 1601 -> microseconds since 1970.
-    ULONGLONG us = (t - 116444736000000000ULL) / 10;
-    // And the CPU time the process has used so far (user + kernel).
-    FILETIME created, exited, kernel, user;
-    double cpu = 0;
-    if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
-        cpu = ((static_cast<ULONGLONG>(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
-               (static_cast<ULONGLONG>(user.dwHighDateTime) << 32 | user.dwLowDateTime)) / 1e7;
-    std::fprintf(gTrace, "%llu.%06llu %s cpu=%.3f\n", us / 1000000, us % 1000000, what, cpu);
-    std::fflush(gTrace);
-}
 
 template <class T>
 void Release(T*& p) {
@@ -100,7 +82,7 @@ struct TGraph {
 
 int Fail(const char* what, HRESULT hr) {
     std::fprintf(stderr, "floor: %s failed (0x%08lx)\n", what, static_cast<unsigned long>(hr));
-    Mark("failed");
+    TraceMark("failed");
     return 1;
 }
 
@@ -148,22 +130,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: floor [--twice] [--grabber [--no-buffer]] file\n");
         return 2;
     }
-    if (const char* trace = std::getenv("PELORIN_TRACE"))
-        gTrace = std::fopen(trace, "a");
-    Mark("main");
+    TraceMark("main");
 
     WCHAR name[MAX_PATH] = {};
     MultiByteToWideChar(CP_ACP, 0, file, -1, name, MAX_PATH);
     HRESULT hr = CoInitialize(nullptr);
     if (FAILED(hr))
         return Fail("CoInitialize", hr);
-    Mark("com");
+    TraceMark("com");
 
     if (twice) {
         TGraph first;
         if (!first.Build(grabber, buffer))
             return Fail("building the first graph", E_FAIL);
-        Mark("open1.built");
+        TraceMark("open1.built");
         if ((hr = first.Builder->RenderFile(name, nullptr)) != S_OK)
             return Fail("RenderFile", hr);
         IVideoWindow* window = nullptr;
@@ -172,31 +152,29 @@ int main(int argc, char** argv) {
             window->put_AutoShow(OAFALSE);
             window->Release();
         }
-        Mark("open1.rendered");
+        TraceMark("open1.rendered");
         first.Control->Pause();
         OAFilterState state;
         first.Control->GetState(INFINITE, &state);
-        Mark("open1.cued");
+        TraceMark("open1.cued");
         first.Free();
-        Mark("release1.done");
+        TraceMark("release1.done");
     }
 
     TGraph graph;
     if (!graph.Build(grabber, buffer))
         return Fail("building the graph", E_FAIL);
-    Mark("open2.built");
+    TraceMark("open2.built");
     if ((hr = graph.Builder->RenderFile(name, nullptr)) != S_OK)
         return Fail("RenderFile", hr);
-    Mark("open2.rendered");
+    TraceMark("open2.rendered");
     graph.Control->Run();
-    Mark("run");
+    TraceMark("run");
     bool complete = WaitForCompletion(graph.Events);
-    Mark("complete");
+    TraceMark("complete");
     graph.Free();
-    Mark("release2.done");
+    TraceMark("release2.done");
     CoUninitialize();
-    Mark("exit");
-    if (gTrace)
-        std::fclose(gTrace);
+    TraceMark("exit");
     return complete ? 0 : 1;
 }

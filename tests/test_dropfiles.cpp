@@ -11,6 +11,7 @@
 #include "dropfiles/CTLHOOK.h"
 #include "dropfiles/DROPDST.h"
 #include "framework/ExtCtrls.h"
+#include "support/Drops.h"
 #include "framework/Forms.h"
 #include "framework/Layout.h"
 #include "framework/StdCtrls.h"
@@ -58,28 +59,7 @@ void WINAPI CountDragFinish(HDROP drop) {
     ::DragFinish(drop);
 }
 
-// A drop as the shell makes it: a DROPFILES block with 8-bit names, each
-// ending in a zero, the list ending in one more (two for an empty list).
-HDROP MakeDrop(const Names& names, POINT point) {
-    size_t size = sizeof(DROPFILES) + 2;
-    for (const std::string& n : names)
-        size += n.size() + 1;
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* block = static_cast<DROPFILES*>(GlobalLock(mem));
-    block->pFiles = sizeof(DROPFILES);
-    block->pt = point;
-    block->fNC = FALSE;
-    block->fWide = FALSE;
-    char* p = reinterpret_cast<char*>(block + 1);
-    for (const std::string& n : names) {
-        std::memcpy(p, n.c_str(), n.size() + 1);
-        p += n.size() + 1;
-    }
-    GlobalUnlock(mem);
-    return static_cast<HDROP>(mem);
-}
-
-void PostDrop(HWND wnd, const Names& names, POINT point = {0, 0}) {
+void DropOn(HWND wnd, const Names& names, POINT point = {0, 0}) {
     ASSERT_TRUE(PostMessageA(wnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names, point)), 0));
     Application->ProcessMessages();
 }
@@ -529,7 +509,7 @@ TEST_F(DropFiles, HandsEveryDropToTheHandler) {
         form->Seen.clear();
         gShell = TShellLog();
         gReportNoNames = c.Files.empty();
-        PostDrop(wnd, c.Files, c.Point);
+        DropOn(wnd, c.Files, c.Point);
         ASSERT_EQ(drops.Calls.size(), 1u);
         EXPECT_EQ(drops.Calls[0].Sender, dst);
         EXPECT_EQ(drops.Calls[0].Files, c.Expected);
@@ -549,7 +529,7 @@ TEST_F(DropFiles, FinishesEveryDrop) {
     HWND wnd = form->Handle();
 
     // Nobody listening: the drop is only finished.
-    PostDrop(wnd, {"C:\\a.avi"});
+    DropOn(wnd, {"C:\\a.avi"});
     EXPECT_EQ(gShell.Finish, 1);
     EXPECT_EQ(gShell.QueryFile, 0);
     EXPECT_EQ(gShell.QueryPoint, 0);
@@ -561,14 +541,14 @@ TEST_F(DropFiles, FinishesEveryDrop) {
     drops.Fail = true;
     dst->OnFileDrop = drops.Handler();
     gShell = TShellLog();
-    PostDrop(wnd, {"C:\\a.avi", "C:\\b.avi"});
+    DropOn(wnd, {"C:\\a.avi", "C:\\b.avi"});
     ASSERT_EQ(Errors.Errors.size(), 1u);
     EXPECT_EQ(Errors.Errors[0].first, dst);
     EXPECT_EQ(Errors.Errors[0].second, "読めません");
     Errors.Errors.clear();
     EXPECT_EQ(gShell.Finish, 1);
     drops.Fail = false;
-    PostDrop(wnd, {"C:\\c.avi"});
+    DropOn(wnd, {"C:\\c.avi"});
     ASSERT_EQ(drops.Calls.size(), 2u);
     EXPECT_EQ(drops.Calls[1].Files, Names{"C:\\c.avi"});
     EXPECT_EQ(gShell.Finish, 2);
@@ -576,7 +556,7 @@ TEST_F(DropFiles, FinishesEveryDrop) {
 
     // Not accepting drops changes nothing for one that arrives anyway.
     dst->SetAcceptDrop(false);
-    PostDrop(wnd, {"C:\\d.avi"});
+    DropOn(wnd, {"C:\\d.avi"});
     EXPECT_EQ(drops.Calls.size(), 3u);
     EXPECT_EQ(gShell.Finish, 3);
     EXPECT_FALSE(Saw(form->Seen, WM_DROPFILES));
@@ -637,7 +617,7 @@ TEST_F(DropFiles, KeepsTheWindowRegistered) {
     ASSERT_EQ(gShell.Accepts.size(), 1u);
     EXPECT_EQ(gShell.Accepts[0], std::make_pair(fresh, TRUE));
     EXPECT_TRUE(AcceptsFiles(fresh));
-    PostDrop(fresh, {"C:\\new.avi"});
+    DropOn(fresh, {"C:\\new.avi"});
     ASSERT_EQ(drops.Calls.size(), 1u);
     EXPECT_EQ(drops.Calls[0].Files, Names{"C:\\new.avi"});
 
@@ -737,7 +717,7 @@ end
     EXPECT_TRUE(form->DropDst1->AcceptDrop());
     ASSERT_EQ(gShell.Accepts.size(), 1u);
     EXPECT_EQ(gShell.Accepts[0], std::make_pair(form->Handle(), TRUE));
-    PostDrop(form->Handle(), {"C:\\movie.avi"});
+    DropOn(form->Handle(), {"C:\\movie.avi"});
     ASSERT_EQ(form->Dropped.size(), 1u);
     EXPECT_EQ(form->Dropped[0], Names{"C:\\movie.avi"});
 

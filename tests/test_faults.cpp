@@ -27,6 +27,7 @@
 #include "engine/UMovie.h"
 #include "framework/Forms.h"
 #include "framework/Layout.h"
+#include "support/Drops.h"
 #include "support/Apartment.h"
 #include "support/BoxAnswerer.h"
 #include "support/FaultGraph.h"
@@ -236,22 +237,6 @@ void WINAPI CountingDragFinish(HDROP drop) {
     ::DragFinish(drop);
 }
 
-HDROP MakeDrop(const std::vector<std::string>& names) {
-    size_t size = sizeof(DROPFILES) + 2;
-    for (const std::string& n : names)
-        size += n.size() + 1;
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* block = static_cast<DROPFILES*>(GlobalLock(mem));
-    block->pFiles = sizeof(DROPFILES);
-    block->pt = {10, 10};
-    char* p = reinterpret_cast<char*>(block + 1);
-    for (const std::string& n : names) {
-        memcpy(p, n.c_str(), n.size() + 1);
-        p += n.size() + 1;
-    }
-    GlobalUnlock(mem);
-    return static_cast<HDROP>(mem);
-}
 
 // How a handler may fail.
 enum TRaise { rsException, rsStdError, rsBadAlloc, rsUnknown, rsCount };

@@ -22,6 +22,7 @@
 #include "engine/UMovie.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
+#include "support/Drops.h"
 #include "support/BoxAnswerer.h"
 #include "support/Files.h"
 #include "support/Player.h"
@@ -460,23 +461,6 @@ TEST_F(Hostile, NamesThatAreHardToTakeApart) {
 
 // ------------------------------------------------- drops on the main window
 
-// A drop as the shell makes it: a DROPFILES block with 8-bit names.
-HDROP MakeDrop(const std::vector<std::string>& names) {
-    size_t size = sizeof(DROPFILES) + 2;
-    for (const std::string& n : names)
-        size += n.size() + 1;
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* block = static_cast<DROPFILES*>(GlobalLock(mem));
-    block->pFiles = sizeof(DROPFILES);
-    block->pt = {20, 20};
-    char* p = reinterpret_cast<char*>(block + 1);
-    for (const std::string& n : names) {
-        memcpy(p, n.c_str(), n.size() + 1);
-        p += n.size() + 1;
-    }
-    GlobalUnlock(mem);
-    return static_cast<HDROP>(mem);
-}
 
 int gDropsFinished = 0;
 void WINAPI CountingDragFinish(HDROP drop) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/UMovie.h"
+#include "support/Drops.h"
 #include "support/Dialogs.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
@@ -32,23 +33,6 @@ std::string MenuText(HMENU menu, int position) {
     return std::string(text, n > 0 ? n : 0);
 }
 
-// A drop as the shell makes it: a DROPFILES block posted to the window.
-void PostDrop(HWND wnd, const std::vector<std::string>& names) {
-    size_t size = sizeof(DROPFILES) + 1;
-    for (const auto& n : names)
-        size += n.size() + 1;
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(mem));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->pt = {10, 10};
-    char* p = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
-    for (const auto& n : names) {
-        memcpy(p, n.c_str(), n.size() + 1);
-        p += n.size() + 1;
-    }
-    GlobalUnlock(mem);
-    PostMessageA(wnd, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
-}
 
 // The open dialog of this thread, once it is up.
 HWND FindOpenDialog() {
