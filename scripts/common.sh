@@ -1,8 +1,9 @@
 # Shared by scripts/setup, scripts/test and scripts/play (sourced, not run).
 # Paths, the private X display, the prefix's wineserver, and the two builds:
-#   <build>      the product, 32-bit: <build>/Pelorin.exe
-#   <build>/x64  the same sources built 64-bit, with the tests: 64-bit Wine runs
-#                them natively where the kernel cannot run 32-bit code.
+#   <build>      the product, 32-bit: <build>/Pelorin.exe, with its tests; the
+#                suites run against it where 32-bit programs start natively
+#   <build>/x64  the same sources built 64-bit, with the same tests: 64-bit
+#                Wine runs them natively where the kernel cannot run 32-bit code
 
 PELORIN_REPO=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/.." && pwd)
 PELORIN_BUILD=${PELORIN_BUILD_DIR:-$PELORIN_REPO/build}
@@ -112,26 +113,50 @@ pelorin_configure() {
     }
 }
 
-# The product, 32-bit: <build>/Pelorin.exe.
+# Which build the suites run against: "i686", the 32-bit product itself
+# (<build>, whose tests use <build>/Pelorin.exe), where 32-bit programs start
+# quickly; else "x86_64", the 64-bit build of the same sources (<build>/x64).
+# PELORIN_TEST_ARCH=i686 or x86_64 chooses.
+pelorin_test_arch() {
+    case "${PELORIN_TEST_ARCH:-}" in
+    i686 | x86_64) echo "$PELORIN_TEST_ARCH" ;;
+    *) if [ "$(pelorin_i386_speed)" = fast ]; then echo i686; else echo x86_64; fi ;;
+    esac
+}
+
+# The build tree of an architecture.
+pelorin_build_dir() {
+    if [ "$1" = i686 ]; then echo "$PELORIN_BUILD"; else echo "$PELORIN_BUILD64"; fi
+}
+
+# The 32-bit tree: the product, <build>/Pelorin.exe, and the same tests as the
+# 64-bit tree. ARGS go to cmake --build (without them, everything is built).
+pelorin_build_i686() {
+    pelorin_configure "$PELORIN_BUILD" -DPELORIN_ARCH=i686 -DPELORIN_TESTS=ON &&
+        cmake --build "$PELORIN_BUILD" -j"$(nproc)" "$@" -- --no-print-directory
+}
+
+# The product alone.
 pelorin_build_product() {
-    pelorin_configure "$PELORIN_BUILD" -DPELORIN_ARCH=i686 -DPELORIN_TESTS=OFF &&
-        cmake --build "$PELORIN_BUILD" -j"$(nproc)" -- --no-print-directory
+    pelorin_build_i686 --target Pelorin
 }
 
 # The 64-bit build with the tests: <build>/x64. ARGS go to cmake --build.
 pelorin_build_tests() {
     local i386_exe= speed
-    # The 32-bit product's own end-to-end check (test pelorin_i386).
-    # PELORIN_I386=on runs it wherever 32-bit programs run, =off never; by
-    # default only where they start quickly: emulated, the check alone takes
-    # longer than the whole suite.
+    # Where the suites run against the 64-bit build, the 32-bit product still
+    # gets its own end-to-end check (test pelorin_i386). PELORIN_I386=on runs
+    # it wherever 32-bit programs run, =off never; by default only where they
+    # start quickly: emulated, the check alone takes longer than the whole suite.
     speed=$(pelorin_i386_speed)
-    case "${PELORIN_I386:-auto}:$speed" in
-    on:fast | on:slow | auto:fast) i386_exe=$PELORIN_BUILD/Pelorin.exe ;;
-    auto:slow)
-        [ $# -eq 0 ] && pelorin_log "not running the 32-bit end-to-end test: 32-bit programs run emulated here (PELORIN_I386=on runs it)"
-        ;;
-    esac
+    if [ "$(pelorin_test_arch)" = x86_64 ]; then
+        case "${PELORIN_I386:-auto}:$speed" in
+        on:fast | on:slow | auto:fast) i386_exe=$PELORIN_BUILD/Pelorin.exe ;;
+        auto:slow)
+            [ $# -eq 0 ] && pelorin_log "not running the 32-bit end-to-end test: 32-bit programs run emulated here (PELORIN_I386=on runs it)"
+            ;;
+        esac
+    fi
     pelorin_configure "$PELORIN_BUILD64" -DPELORIN_ARCH=x86_64 -DPELORIN_I386_EXE="$i386_exe" &&
         cmake --build "$PELORIN_BUILD64" -j"$(nproc)" "$@" -- --no-print-directory
 }

@@ -2,7 +2,10 @@
 // resources made for the purpose, and the dialog in process with real windows.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -14,7 +17,7 @@
 
 namespace {
 const char kCopyright[] = "Copyright (C) 2026 Pelorin の開発者たち";
-const char kComments[] = "Pelorin DirectShow 宣言 / ﾌｧｲﾙﾄﾞﾛｯﾌﾟｺﾝﾎﾟｰﾈﾝﾄ Ver1.00";
+const char kComments[] = "DirectShow 宣言 / ﾌｧｲﾙﾄﾞﾛｯﾌﾟｺﾝﾎﾟｰﾈﾝﾄ Ver1.00";
 
 // A library made by the test build with a version resource (or none).
 std::string VersionFile(const std::string& name) {
@@ -48,6 +51,109 @@ RECT ScreenRect(TWinControl* c) {
     RECT r;
     GetWindowRect(c->Handle(), &r);
     return r;
+}
+
+int ScreenPixelsPerInch() {
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi;
+}
+
+// The screen setting a test process was started with by another (see
+// AboutBoxScreens), or 96, the setting of the test prefix.
+int ExpectedPixelsPerInch() {
+    const char* dpi = std::getenv("PELORIN_ABOUT_DPI");
+    return dpi ? std::atoi(dpi) : 96;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+std::string Describe(const RECT& r) {
+    char text[64];
+    std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
+    return text;
+}
+
+// The size of a window's own text in the font the window draws it with.
+SIZE TextExtent(HWND wnd) {
+    std::string text = WindowText(wnd);
+    HDC dc = GetDC(wnd);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(wnd, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(wnd, dc);
+    size.cy = tm.tmHeight;
+    return size;
+}
+
+// Where the settings of a new process's screen are read from.
+class TScreenSetting {
+public:
+    explicit TScreenSetting(DWORD dpi) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &FKey, nullptr);
+        DWORD size = sizeof FOld;
+        FHadOld = RegQueryValueExA(FKey, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&FOld), &size) ==
+                  ERROR_SUCCESS;
+        RegSetValueExA(FKey, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    }
+    // Put back at once: every later process of the prefix would read it.
+    ~TScreenSetting() {
+        if (FHadOld)
+            RegSetValueExA(FKey, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&FOld), sizeof FOld);
+        else
+            RegDeleteValueA(FKey, "LogPixels");
+        RegCloseKey(FKey);
+    }
+
+private:
+    HKEY FKey = nullptr;
+    DWORD FOld = 0;
+    bool FHadOld = false;
+};
+
+// Runs this test program again with a GoogleTest filter and extra
+// environment; its output (both streams) is returned, its exit code stored.
+std::string RunSelf(const std::string& filter, const char* variable, const std::string& value, DWORD* exitCode) {
+    char temp[MAX_PATH], file[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    GetTempFileNameA(temp, "abt", 0, file);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string self = SelfPath();
+    std::string line = "\"" + self + "\" --gtest_color=no --gtest_filter=" + filter;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = out;
+    PROCESS_INFORMATION pi{};
+    SetEnvironmentVariableA(variable, value.c_str());
+    BOOL started = CreateProcessA(self.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableA(variable, nullptr);
+    CloseHandle(out);
+    *exitCode = 0xFFFFFFFF;
+    if (started) {
+        if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_TIMEOUT)
+            TerminateProcess(pi.hProcess, 1);
+        GetExitCodeProcess(pi.hProcess, exitCode);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    DeleteFileA(file);
+    return started ? text : "could not start " + self;
 }
 }  // namespace
 
@@ -261,4 +367,72 @@ TEST_F(AboutBoxTest, ModalOnTopClosedByOkOrCloseBoxAndShownAgainUnchanged) {
     }
     // Still the same form, not destroyed by closing.
     EXPECT_EQ(AboutBox->ProductName->Caption(), "Pelorin");
+}
+
+// Every text of the box whole and inside its panel (or, for the button's, its
+// button), read from the windows themselves at this process's screen setting.
+TEST_F(AboutBoxTest, EveryTextWholeAndInsideItsPanel) {
+    ASSERT_EQ(ScreenPixelsPerInch(), ExpectedPixelsPerInch());
+    HWND form = AboutBox->Handle(), panel = AboutBox->Panel1->Handle();
+
+    // The panel's inside: its client area less the two bevels.
+    RECT inside;
+    GetClientRect(panel, &inside);
+    InflateRect(&inside, -2, -2);
+    MapWindowPoints(panel, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+    RECT client;
+    GetClientRect(form, &client);
+    MapWindowPoints(form, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_TRUE(Inside(ScreenRect(AboutBox->Panel1), client)) << "the panel leaves the box";
+
+    std::vector<RECT> taken = {ScreenRect(AboutBox->ProgramIcon)};
+    EXPECT_TRUE(Inside(taken[0], inside)) << "the icon leaves the panel";
+    for (TWinControl* label : std::initializer_list<TWinControl*>{AboutBox->ProductName, AboutBox->Version,
+                                                                   AboutBox->Copyright, AboutBox->Comments,
+                                                                   AboutBox->Label1}) {
+        HWND wnd = label->Handle();
+        std::string text = WindowText(wnd);
+        SCOPED_TRACE(text);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(GetParent(wnd), panel);
+        RECT r = ScreenRect(label);
+        SIZE extent = TextExtent(wnd);
+        // The label holds all of its text, and the panel all of the label.
+        EXPECT_GE(r.right - r.left, extent.cx);
+        EXPECT_GE(r.bottom - r.top, extent.cy);
+        EXPECT_TRUE(Inside(r, inside)) << Describe(r) << " is not inside the panel's " << Describe(inside);
+        for (const RECT& other : taken) {
+            RECT overlap;
+            EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << Describe(r) << " covers " << Describe(other);
+        }
+        taken.push_back(r);
+    }
+
+    RECT button = ScreenRect(AboutBox->BitBtn1);
+    EXPECT_TRUE(Inside(button, client)) << "the button leaves the box";
+    RECT overlap, panelRect = ScreenRect(AboutBox->Panel1);
+    EXPECT_FALSE(IntersectRect(&overlap, &button, &panelRect));
+    SIZE caption = TextExtent(AboutBox->BitBtn1->Handle());
+    EXPECT_LT(caption.cx, button.right - button.left);
+    EXPECT_LT(caption.cy, button.bottom - button.top);
+}
+
+// The same at the larger screen settings users choose: each in a process of
+// its own, as a program reads the setting when it starts.
+TEST(AboutBoxScreens, EveryTextWholeAndInsideItsPanelAt120And144PixelsPerInch) {
+    if (std::getenv("PELORIN_ABOUT_DPI"))
+        GTEST_SKIP() << "started by this test";
+    for (DWORD dpi : {120u, 144u}) {
+        SCOPED_TRACE(std::to_string(dpi) + " pixels per inch");
+        DWORD exitCode;
+        std::string output;
+        {
+            TScreenSetting setting(dpi);
+            output = RunSelf("AboutBoxTest.EveryTextWholeAndInsideItsPanel", "PELORIN_ABOUT_DPI",
+                             std::to_string(dpi), &exitCode);
+        }
+        EXPECT_EQ(exitCode, 0u) << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
+    }
+    EXPECT_EQ(ScreenPixelsPerInch(), 96);
 }

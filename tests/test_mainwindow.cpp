@@ -34,21 +34,22 @@ std::string MenuText(HMENU menu, int position) {
 }
 
 
+// A named function with the system's calling convention (CALLBACK): in 32-bit
+// code a lambda has the compiler's default one, which the system cannot call.
+BOOL CALLBACK FindVisibleDialog(HWND wnd, LPARAM data) {
+    char cls[64];
+    GetClassNameA(wnd, cls, sizeof(cls));
+    if (std::string(cls) == "#32770" && IsWindowVisible(wnd)) {
+        *reinterpret_cast<HWND*>(data) = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The open dialog of this thread, once it is up.
 HWND FindOpenDialog() {
     HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND wnd, LPARAM data) -> BOOL {
-            char cls[64];
-            GetClassNameA(wnd, cls, sizeof(cls));
-            if (std::string(cls) == "#32770" && IsWindowVisible(wnd)) {
-                *reinterpret_cast<HWND*>(data) = wnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), &FindVisibleDialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

@@ -141,7 +141,7 @@ ULONG TFaultEnum::Release() {
 
 HRESULT TFaultEnum::Skip(ULONG n) {
     bool more = Pos + n <= Items.size();
-    return Call(Plan, "IEnumFilters::Skip", more ? S_OK : S_FALSE, [&] { Pos = std::min(Items.size(), Pos + n); });
+    return Call(Plan, "IEnumFilters::Skip", more ? S_OK : S_FALSE, [&] { Pos = std::min<size_t>(Items.size(), Pos + n); });
 }
 
 HRESULT TFaultEnum::Reset() {
