@@ -99,6 +99,33 @@ class Runs(unittest.TestCase):
         self.assertIn("| CPU (10 s 1080p), Pelorin / floor | 1.25 (1.25–1.25) | ≤ 1.1 | **not met** | 1.25 1.25 |", out)
         self.assertIn("| movie control, growth per cycle | +0.0 | +0.0 | +0.0 | +0.0 |", out)
         self.assertIn("Counted rounds: 2", out)
+        self.assertIn("64-bit build of the same sources", out)
+        # No runs under a window manager: neither their table nor their ratios.
+        self.assertNotIn("with a window manager", out)
+
+    def test_window_manager_runs_stand_beside_the_bare_display(self):
+        lines = []
+        for r in range(3):
+            for name, bare, wm in (("pelorin", 8.4, 6.3), ("floor2", 8.4, 6.6), ("floor", 8.0, 6.0),
+                                   ("mpv", 5.6, 5.7), ("ffplay", 5.5, 5.5)):
+                lines.append(f"small {r} {name} {fig(wall=bare, frame=1.0)}")
+                # The window manager's first frame comes later for ffplay only.
+                lines.append(f"smallwm {r} {name} {fig(wall=wm, frame=1.5 if name == 'ffplay' else 1.0)}")
+        raw = self.write("\n".join(lines) + "\n")
+        machine = self.write("date: 2026-01-01 00:00 UTC\n")
+        inproc = self.write("")
+        out = subprocess.run(
+            [sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)), "report.py"),
+             "--raw", raw, "--traces", tempfile.gettempdir(), "--machine", machine, "--inprocess", inproc,
+             "--small-duration", "5", "--large-duration", "10", "--build", "i686"],
+            capture_output=True, text=True, check=True).stdout
+        self.assertIn("the product itself, the 32-bit", out)
+        # Overhead bare, overhead with the manager, first frame bare, with the manager.
+        self.assertIn("| Pelorin | 3.40 (3.40–3.40) | 1.30 (1.30–1.30) | 1.00 (1.00–1.00) | 1.00 (1.00–1.00) |", out)
+        self.assertIn("| ffplay | 0.50 (0.50–0.50) | 0.50 (0.50–0.50) | 1.00 (1.00–1.00) | 1.50 (1.50–1.50) |", out)
+        # Paired within the manager's rounds: 1.3 / 1.6.
+        self.assertIn("| start-up overhead with a window manager, Pelorin / floor opening twice "
+                      "| 0.81 (0.81–0.81) | ≤ 1.2 | met | 0.81 0.81 |", out)
 
 
 class Runner(unittest.TestCase):

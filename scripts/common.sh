@@ -81,6 +81,39 @@ pelorin_xvfb_stop() {
     rm -f "$dir/pid" "$dir/display"
 }
 
+# pelorin_wm_start STATEDIR: runs a window manager (Openbox) on $DISPLAY, as a
+# user's desktop has one: windows get frames and captions, and a program that
+# ends does not wait for a manager to answer. Returns once it manages the
+# screen. Its output goes to STATEDIR/wm.log.
+pelorin_wm_start() {
+    local dir=$1 pid i
+    mkdir -p "$dir"
+    # Our own empty configuration home: no user menus or autostart, and the
+    # user's own settings stay out.
+    XDG_CONFIG_HOME=$dir/config openbox --sm-disable >"$dir/wm.log" 2>&1 </dev/null &
+    pid=$!
+    echo "$pid" >"$dir/wm.pid"
+    # A manager announces itself on the root window (_NET_SUPPORTING_WM_CHECK).
+    for ((i = 0; i < 100; i++)); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    pelorin_log "the window manager did not start, see $dir/wm.log"
+    pelorin_wm_stop "$dir"
+    return 1
+}
+
+pelorin_wm_stop() {
+    local dir=$1 pid
+    pid=$(cat "$dir/wm.pid" 2>/dev/null)
+    if [ -n "$pid" ] && [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = openbox ]; then
+        kill "$pid" 2>/dev/null
+        for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    fi
+    rm -f "$dir/wm.pid"
+}
+
 # --- the prefix's wineserver --------------------------------------------------
 
 # A persistent server saves every Wine start from setting up a new one. Its

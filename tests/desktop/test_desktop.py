@@ -5,13 +5,17 @@ picture read from the screen. The probe reports what Windows sees of it.
 Run by CTest (test "desktop") inside scripts/test's private Xvfb.
 """
 import os
+import re
+import select
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
-from desktop import (Player, Probe, TIMEOUT, capture, click, client_rect, client_size, data, difference, drag,
-                     key, log, type_text, wait_for, windows_path, wine_without_window_manager)
+from desktop import (EXE, Player, Probe, TIMEOUT, WINE_RUN, capture, click, client_rect, client_size, data,
+                     difference, drag, key, log, type_text, wait_for, windows_path, wine_without_window_manager)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -207,6 +211,86 @@ class DesktopTest(unittest.TestCase):
     def drag_bottom_edge(self, main, by):
         l, t, r, b = main["window"]
         drag(((l + r) // 2, b - 2), ((l + r) // 2, b - 2 + by))
+
+
+def x_tool(env, *args):
+    """An X tool's output on the display that env names ("" if it fails)."""
+    r = subprocess.run(list(args), env=env, capture_output=True, text=True, timeout=30)
+    return r.stdout if r.returncode == 0 else ""
+
+
+class WindowManagerTest(unittest.TestCase):
+    """The player on a display of its own that runs a window manager, as a
+    user's desktop does (and scripts/play's private display): the manager
+    frames the window and draws its caption, the title that names the file."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.home = tempfile.mkdtemp()
+        read, write = os.pipe()
+        # -displayfd: Xvfb takes a free display and names it once it accepts clients.
+        cls.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+                                     "-nolisten", "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL)
+        os.close(write)
+        number = b""
+        while not number.endswith(b"\n") and select.select([read], [], [], TIMEOUT)[0]:
+            chunk = os.read(read, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read)
+        if not number.strip():
+            cls.tearDownClass()
+            raise AssertionError("Xvfb did not start")
+        cls.env = dict(os.environ, DISPLAY=":" + number.decode().strip())
+        # Its own empty configuration home: no user menus or autostart.
+        cls.wm = subprocess.Popen(["openbox", "--sm-disable"], env=dict(cls.env, XDG_CONFIG_HOME=cls.home),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            wait_for("the window manager", lambda: "window id" in x_tool(
+                cls.env, "xprop", "-root", "_NET_SUPPORTING_WM_CHECK"))
+        except AssertionError:
+            cls.tearDownClass()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        for p in (getattr(cls, "wm", None), cls.xvfb):
+            if p:
+                p.terminate()
+                p.wait()
+        shutil.rmtree(cls.home, ignore_errors=True)
+
+    def test_the_manager_frames_the_window_and_draws_the_title_naming_the_file(self):
+        title = "Pelorin -" + CLIP + "-"
+        player = subprocess.Popen([WINE_RUN, EXE, windows_path(data(CLIP))], env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (player.poll() is None and player.terminate(), player.wait()))
+        window = wait_for("the player's window, named after the file", lambda: x_tool(
+            self.env, "xdotool", "search", "--onlyvisible", "--name", "^" + re.escape(title) + "$").split())[0]
+        self.assertIn('"' + title + '"', x_tool(self.env, "xprop", "-id", window, "_NET_WM_NAME"))
+
+        # The manager's frame around the window: left, right, top, bottom;
+        # a caption bar on top, taller than the side edges.
+        extents = wait_for("the manager's frame", lambda: re.findall(r"\d+", x_tool(
+            self.env, "xprop", "-id", window, "_NET_FRAME_EXTENTS").partition("=")[2]))
+        left, right, top, bottom = map(int, extents)
+        self.assertGreaterEqual(top, 15)
+        self.assertGreater(top, left)
+
+        # The caption bar is drawn, with its text: not one flat colour.
+        geometry = dict(line.split("=", 1) for line in x_tool(
+            self.env, "xdotool", "getwindowgeometry", "--shell", window).split())
+        x, y, width = int(geometry["X"]), int(geometry["Y"]), int(geometry["WIDTH"])
+        crop = "%dx%d+%d+%d" % (width + left + right, top, x - left, y - top)
+        spread = float(wait_for("a drawn caption bar", lambda: x_tool(
+            self.env, "import", "-window", "root", "-crop", crop, "-colorspace", "gray",
+            "-format", "%[fx:standard_deviation]", "info:").strip()))
+        self.assertGreater(spread, 0.02)
+
+        # It still plays once and ends.
+        self.assertEqual(player.wait(timeout=TIMEOUT), 0)
 
 
 if __name__ == "__main__":
