@@ -387,9 +387,8 @@ TEST_F(AboutBoxTest, EveryTextWholeAndInsideItsPanel) {
 
     std::vector<RECT> taken = {ScreenRect(AboutBox->ProgramIcon)};
     EXPECT_TRUE(Inside(taken[0], inside)) << "the icon leaves the panel";
-    for (TWinControl* label : std::initializer_list<TWinControl*>{AboutBox->ProductName, AboutBox->Version,
-                                                                   AboutBox->Copyright, AboutBox->Comments,
-                                                                   AboutBox->Label1}) {
+    for (TWinControl* label : std::initializer_list<TWinControl*>{
+             AboutBox->ProductName, AboutBox->Version, AboutBox->Copyright, AboutBox->Comments, AboutBox->Label1}) {
         HWND wnd = label->Handle();
         std::string text = WindowText(wnd);
         SCOPED_TRACE(text);
@@ -428,8 +427,8 @@ TEST(AboutBoxScreens, EveryTextWholeAndInsideItsPanelAt120And144PixelsPerInch) {
         std::string output;
         {
             TScreenSetting setting(dpi);
-            output = RunSelf("AboutBoxTest.EveryTextWholeAndInsideItsPanel", "PELORIN_ABOUT_DPI",
-                             std::to_string(dpi), &exitCode);
+            output = RunSelf("AboutBoxTest.EveryTextWholeAndInsideItsPanel", "PELORIN_ABOUT_DPI", std::to_string(dpi),
+                             &exitCode);
         }
         EXPECT_EQ(exitCode, 0u) << output;
         EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
