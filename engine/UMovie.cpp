@@ -394,6 +394,22 @@ void TMovie::Stop() {
         FOnPosition(FPosition, FDuration);
 }
 
+void TMovie::Seek(int64_t position) {
+    if (!FMediaControl || FState == msClosed)
+        return;
+    // As for the rewind in PlayPause: a graph that is not stopped may lose a
+    // stream's end when it is seeked, so it is stopped for the seek.
+    FMediaControl->Stop();
+    SetPosition(position);
+    if (FState == msPlaying) {
+        FMediaControl->Run();
+    } else {
+        FMediaControl->Pause();
+        if (FState == msStopped && position > 0)
+            FState = msPaused;
+    }
+}
+
 void TMovie::Finish() {
     if (FState == msClosed)
         return;

@@ -26,6 +26,9 @@ public:
     void PlayPause();
     // Rewinds to the start and shows the first frame.
     void Stop();
+    // Moves to a position, playing on or paused as before (stopped at the
+    // start, it is then paused there).
+    void Seek(int64_t position);
     // Ends the movie as its own end does: rewound, and OnComplete raised
     // where the control closes at the end.
     void Finish();

@@ -23,10 +23,10 @@ private:
 TPlayerControls::TPlayerControls(TCustomForm* form, TMovie* movie)
     : TActionList(form), FForm(form), FMovie(movie), FFullScreen(form, movie) {
     Add("Space", [this] { PlayPause(); });
-    Add("Left", [this] { Seek(-5 * kSecond); });
-    Add("Right", [this] { Seek(5 * kSecond); });
-    Add("Ctrl+Left", [this] { Seek(-60 * kSecond); });
-    Add("Ctrl+Right", [this] { Seek(60 * kSecond); });
+    Add("Left", [this] { SeekBy(-5 * kSecond); });
+    Add("Right", [this] { SeekBy(5 * kSecond); });
+    Add("Ctrl+Left", [this] { SeekBy(-60 * kSecond); });
+    Add("Ctrl+Right", [this] { SeekBy(60 * kSecond); });
     Add("Home", [this] { Restart(); });
     Add("Up", [this] { StepVolume(1); });
     Add("Down", [this] { StepVolume(-1); });
@@ -71,7 +71,7 @@ void TPlayerControls::PlayPause() {
     FMovie->PlayPause();
 }
 
-void TPlayerControls::Seek(int64_t delta) {
+void TPlayerControls::SeekBy(int64_t delta) {
     int64_t position = FMovie->GetPosition();
     if (position < 0)
         position = FMovie->Position();
@@ -81,11 +81,11 @@ void TPlayerControls::Seek(int64_t delta) {
         FMovie->Finish();
         return;
     }
-    FMovie->SetPosition(target);
+    FMovie->Seek(target);
 }
 
 void TPlayerControls::Restart() {
-    FMovie->SetPosition(0);
+    FMovie->Seek(0);
 }
 
 void TPlayerControls::StepVolume(int steps) {

@@ -26,7 +26,7 @@ public:
     void PlayPause();
     // Forward or back by delta (100 ns units), within the movie; past the end
     // finishes it as its own end would.
-    void Seek(int64_t delta);
+    void SeekBy(int64_t delta);
     // Back to the start, playing on if it was playing.
     void Restart();
     // One of the movie control's eight levels up or down.

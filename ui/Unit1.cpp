@@ -166,7 +166,8 @@ void TForm1::DropDst1FileDrop(TObject*, TStrings* files, int, int) {
 }
 
 void TForm1::OpenAndPlay(const std::string& path) {
-    // No lock while the window takes the new video's size.
+    // The window takes the new video's size: out of full screen, no lock.
+    FControls->FullScreen().Leave();
     FAspect = 0;
     SetCaption(MovieTitle(path));
     FMovie->OpenFile(path);
