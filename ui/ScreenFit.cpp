@@ -24,6 +24,9 @@ TWindowFit FitVideoWindow(int videoWidth, int videoHeight, int frameWidth, int f
     if (height > roomHeight) {
         // Height-bound: the widest client whose rounded height still fits.
         width = static_cast<int>(static_cast<long long>(roomHeight) * videoWidth / videoHeight);
+        // Rounding may leave room for a pixel or two more.
+        while (width < roomWidth && RoundHalfEven((width + 1) * aspect) <= roomHeight)
+            ++width;
         height = RoundHalfEven(width * aspect);
     }
     fit.ClientWidth = std::max(width, 1);
