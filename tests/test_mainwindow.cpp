@@ -10,6 +10,7 @@
 #include "engine/UMovie.h"
 #include "framework/TextConversion.h"
 #include "support/Drops.h"
+#include "support/Files.h"
 #include "support/Dialogs.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
@@ -297,4 +298,28 @@ TEST_F(MainWindow, AboutItemShowsTheAboutBoxModally) {
     EXPECT_TRUE(IsWindowEnabled(Form1->Handle()));
     EXPECT_FALSE(IsWindowVisible(AboutBox->Handle()));
     EXPECT_FALSE(Application->Terminated());
+}
+
+// Names in any script, through the open dialog and through a real drop.
+TEST_F(MainWindow, TheDialogAndADropTakeNamesInAnyScript) {
+    TScratchFolder folder("Видео 表");
+    TBytes cif;
+    ASSERT_TRUE(ReadBytes(TestData(kCif), cif));
+    const std::string picked = folder / "한글 𠮷😀.avi";
+    const std::string dropped = folder / "Amélie ソ表.avi";
+    ASSERT_TRUE(WriteBytes(picked, cif));
+    ASSERT_TRUE(WriteBytes(dropped, cif));
+
+    AnswerOpenDialog(picked, true);
+    TypeCtrlO(Form1->Handle());
+    EXPECT_EQ(Form1->OpenDialog1->FileName(), picked);
+    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin -한글 𠮷😀.avi-");
+    EXPECT_EQ(Movie->FileName(), picked);
+    EXPECT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(Form1->ClientWidth(), 352);
+
+    Movie->PlayPause();
+    ASSERT_TRUE(PostDrop(Form1->Handle(), {dropped}));
+    ASSERT_TRUE(PumpUntil([&] { return Movie->FileName() == dropped && Movie->State() == msPlaying; }, 15000));
+    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin -Amélie ソ表.avi-");
 }

@@ -247,8 +247,10 @@ TEST(AnyCodePage, AboutBoxCaptionAndLabelsAreJapanese) {
     TPlayerProcess player("");
     HWND wnd = player.WaitForMainWindow();
     ASSERT_NE(wnd, nullptr);
-    // ヘルプ(&H), then Pelorinについて(&A)..., by their access keys.
+    // ヘルプ(&H), then Pelorinについて(&A)..., by their access keys: the
+    // second once the menu is open (the menu loop opens it by a key of its own).
     PostMessageW(wnd, WM_SYSCOMMAND, SC_KEYMENU, 'h');
+    ASSERT_NE(WaitForWindowOf(player.ProcessId(), L"#32768", ""), nullptr) << "the Help menu did not open";
     PostMessageW(wnd, WM_CHAR, 'a', 0);
     HWND about = WaitForWindowOf(player.ProcessId(), L"Pelorin.TForm", "バージョン情報");
     ASSERT_NE(about, nullptr) << "no About box";
