@@ -217,8 +217,8 @@ void TWinControl::CreateWnd() {
 
     FCreating = true;
     gCreationControl = this;
-    HWND wnd = CreateWindowExW(p.ExStyle, className.c_str(), Utf8ToWide(p.Caption).c_str(), p.Style, p.X, p.Y,
-                               p.Width, p.Height, p.WndParent, nullptr, instance, this);
+    HWND wnd = CreateWindowExW(p.ExStyle, className.c_str(), Utf8ToWide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
+                               p.Height, p.WndParent, nullptr, instance, this);
     gCreationControl = nullptr;
     FCreating = false;
     if (!wnd)

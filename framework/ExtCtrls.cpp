@@ -30,8 +30,8 @@ TImage::~TImage() {
 }
 
 void TImage::LoadPicture(const std::string& resourceName) {
-    auto bitmap = static_cast<HBITMAP>(
-        LoadImageW(GetModuleHandleW(nullptr), Utf8ToWide(resourceName).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    auto bitmap = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), Utf8ToWide(resourceName).c_str(),
+                                                  IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bitmap)
         throw Exception("Picture resource not found: " + resourceName);
     if (FPicture)
@@ -148,8 +148,8 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner) {
         return RegisterClassW(&wc);
     }();
     (void)atom;
-    FWindow = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+    FWindow =
+        CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!FWindow)
         throw Exception("Cannot create the timer window");
     SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -48,8 +48,8 @@ std::string OSErrorMessage(int code, const std::string& description) {
 
 std::string SysErrorMessage(unsigned long code) {
     wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                 FORMAT_MESSAGE_MAX_WIDTH_MASK,
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
                              nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string s = n && text ? WideToUtf8(std::wstring_view(text, n)) : std::string();
     if (text)

@@ -496,7 +496,10 @@ TEST_F(DropFiles, HandsEveryDropToTheHandler) {
         {"no names", {}, {-5, 7}, {}},
         {"one name twice", {"C:\\same.avi", "C:\\same.avi"}, {0, 0}, {"C:\\same.avi", "C:\\same.avi"}},
         // Shift-JIS would end 表 and ソ in the byte of "\"
-        {"Japanese names", {"C:\\表示.avi", "C:\\ソフト\\動画.mpg"}, {300, 200}, {"C:\\表示.avi", "C:\\ソフト\\動画.mpg"}},
+        {"Japanese names",
+         {"C:\\表示.avi", "C:\\ソフト\\動画.mpg"},
+         {300, 200},
+         {"C:\\表示.avi", "C:\\ソフト\\動画.mpg"}},
         // none of them in code page 932, the last two outside the basic plane
         {"names in any script", {"C:\\Amélie 한글 𠮷😀.avi"}, {2, 3}, {"C:\\Amélie 한글 𠮷😀.avi"}},
         // whole: whether it can be opened is for the handler to say

@@ -176,8 +176,7 @@ UINT ExpectedCodePage() {
 std::string AnsiText(HWND wnd) {
     char text[1024] = {};
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                        &copied);
+    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
     return text;
 }
 
@@ -269,8 +268,9 @@ TEST(AnyCodePage, AboutBoxCaptionAndLabelsAreJapanese) {
             },
             reinterpret_cast<LPARAM>(&ansi));
         EXPECT_TRUE(Contains(ansi, "Copyright (C) 2026 Pelorin \x82\xCC\x8AJ\x94\xAD\x8E\xD2\x82\xBD\x82\xBF"));
-        EXPECT_TRUE(Contains(ansi, "Pelorin DirectShow \x90\xE9\x8C\xBE / "
-                                   "\xCC\xA7\xB2\xD9\xC4\xDE\xDB\xAF\xCC\xDF\xBA\xDD\xCE\xDF\xB0\xC8\xDD\xC4 Ver1.00"));
+        EXPECT_TRUE(Contains(ansi,
+                             "Pelorin DirectShow \x90\xE9\x8C\xBE / "
+                             "\xCC\xA7\xB2\xD9\xC4\xDE\xDB\xAF\xCC\xDF\xBA\xDD\xCE\xDF\xB0\xC8\xDD\xC4 Ver1.00"));
     }
     PostMessageW(about, WM_CLOSE, 0, 0);
     for (int i = 0; i < 100 && IsWindowVisible(about); ++i)
@@ -289,8 +289,10 @@ TEST(AnyCodePage, UnplayableFileMessageIsJapanese) {
     if (GetACP() == 932) {
         HWND text = GetDlgItem(box, 0xFFFF);  // the box's text
         ASSERT_NE(text, nullptr);
-        EXPECT_EQ(AnsiText(text), "\x82\xB1\x82\xCC\x83t\x83@\x83" "C\x83\x8B\x82\xCD\x8D\xC4\x90\xB6\x82\xC5\x82\xAB"
-                                  "\x82\xDC\x82\xB9\x82\xF1");
+        EXPECT_EQ(AnsiText(text),
+                  "\x82\xB1\x82\xCC\x83t\x83@\x83"
+                  "C\x83\x8B\x82\xCD\x8D\xC4\x90\xB6\x82\xC5\x82\xAB"
+                  "\x82\xDC\x82\xB9\x82\xF1");
     }
     // Answered twice (creation and first showing), then the window waits.
     for (int i = 0; i < 2 && box; ++i) {
@@ -335,8 +337,9 @@ std::string KindOfName(const testing::TestParamInfo<const char*>& info) {
     return kKinds[info.index];
 }
 
-INSTANTIATE_TEST_SUITE_P(AnyCodePage, AnyFileName,
+INSTANTIATE_TEST_SUITE_P(AnyCodePage,
+                         AnyFileName,
                          testing::Values("Amélie.avi",       // accents (in code page 1252, not 932)
                                          "한글 동영상.avi",  // Hangul (in neither)
-                                         "𠮷野家 😀.avi"),   // outside the basic plane, an emoji
+                                         "𠮷野家 😀.avi"),    // outside the basic plane, an emoji
                          KindOfName);

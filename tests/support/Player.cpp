@@ -37,9 +37,6 @@ HWND WaitForWindow(DWORD pid, const char* cls, DWORD timeoutMs) {
     return nullptr;
 }
 
-
-
-
 // Read as UTF-16, so that every character of the caption arrives.
 std::string TextOf(HWND wnd) {
     wchar_t text[1024] = {};
@@ -93,9 +90,8 @@ TPlayerProcess::TPlayerProcess(const std::string& arguments, const std::string& 
     si.hStdInput = input;
     si.hStdOutput = output;
     si.hStdError = output;
-    if (output == INVALID_HANDLE_VALUE ||
-        !CreateProcessW(Utf8ToWide(path).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                        &FInfo))
+    if (output == INVALID_HANDLE_VALUE || !CreateProcessW(Utf8ToWide(path).c_str(), line.data(), nullptr, nullptr, TRUE,
+                                                          0, nullptr, nullptr, &si, &FInfo))
         FInfo = {};
     if (output != INVALID_HANDLE_VALUE)
         CloseHandle(output);

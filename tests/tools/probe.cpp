@@ -88,8 +88,8 @@ BOOL CALLBACK AddWindow(HWND wnd, LPARAM param) {
                   "\"window\":[%ld,%ld,%ld,%ld],\"client\":[%ld,%ld,%ld,%ld],"
                   "\"style\":%lu,\"exstyle\":%lu,\"enabled\":%s,\"owner\":%llu,\"foreground\":%s",
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(wnd)), pid, JsonString(cls).c_str(),
-                  JsonString(ExeName(pid).c_str()).c_str(), Hex(text, n).c_str(), window.left, window.top,
-                  window.right, window.bottom, origin.x, origin.y, client.right, client.bottom,
+                  JsonString(ExeName(pid).c_str()).c_str(), Hex(text, n).c_str(), window.left, window.top, window.right,
+                  window.bottom, origin.x, origin.y, client.right, client.bottom,
                   static_cast<unsigned long>(GetWindowLongA(wnd, GWL_STYLE)),
                   static_cast<unsigned long>(GetWindowLongA(wnd, GWL_EXSTYLE)), IsWindowEnabled(wnd) ? "true" : "false",
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetWindow(wnd, GW_OWNER))),
