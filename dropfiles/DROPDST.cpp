@@ -96,10 +96,10 @@ void TDropDst::DoFileDrop(HDROP drop) {
     TStringList files;  // freed however the handler ends
     UINT count = DropShellCalls.DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        // The name's own length first, so that a long name arrives whole.
-        // One more than offered, and cleared each time: the name always ends
-        // in a zero, and a failed query cannot repeat the previous name.
-        // No Windows path is longer than 32767 units.
+        // The name's own length first, so that a long name arrives whole (no
+        // Windows path is longer than 32767 units). Room for more than is
+        // offered, and cleared each time: the name always ends in a zero, and
+        // a failed query cannot repeat the previous name.
         UINT length = std::min<UINT>(DropShellCalls.DragQueryFileW(drop, i, nullptr, 0), 32767);
         std::vector<wchar_t> buffer(static_cast<size_t>(length) + 2, L'\0');
         DropShellCalls.DragQueryFileW(drop, i, buffer.data(), length + 1);
