@@ -4,6 +4,7 @@
 
 #include "framework/ActnList.h"
 #include "framework/Layout.h"
+#include "framework/TextConversion.h"
 
 TApplication* Application = new TApplication(nullptr);
 
@@ -15,7 +16,7 @@ BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM data) {
 }
 
 BOOL CALLBACK FindTabStop(HWND wnd, LPARAM found) {
-    if ((GetWindowLongA(wnd, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+    if ((GetWindowLongW(wnd, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
         *reinterpret_cast<HWND*>(found) = wnd;
         return FALSE;
     }
@@ -23,7 +24,7 @@ BOOL CALLBACK FindTabStop(HWND wnd, LPARAM found) {
 }
 
 BOOL CALLBACK SetFontOf(HWND wnd, LPARAM font) {
-    SendMessageA(wnd, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    SendMessageW(wnd, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
     return TRUE;
 }
 }  // namespace
@@ -71,11 +72,11 @@ void TCustomForm::DoShow() {
 
 HFONT TCustomForm::FontHandle() {
     if (!FFontHandle) {
-        LOGFONTA lf{};
+        LOGFONTW lf{};
         lf.lfHeight = FFont.Height;
         lf.lfCharSet = FFont.Charset;
-        lstrcpynA(lf.lfFaceName, FFont.Name.c_str(), LF_FACESIZE);
-        FFontHandle = CreateFontIndirectA(&lf);
+        lstrcpynW(lf.lfFaceName, Utf8ToWide(FFont.Name).c_str(), LF_FACESIZE);
+        FFontHandle = CreateFontIndirectW(&lf);
     }
     return FFontHandle;
 }
@@ -393,11 +394,11 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
 bool TApplication::HandleMessage(bool wait) {
     MSG msg;
     if (wait) {
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
             FTerminated = true;
             return false;
         }
-    } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    } else if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         return false;
     } else if (msg.message == WM_QUIT) {
         FTerminated = true;
@@ -406,7 +407,7 @@ bool TApplication::HandleMessage(bool wait) {
     if (IsShortCutMessage(msg))
         return true;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
     return true;
 }
 
@@ -438,9 +439,9 @@ void TApplication::ProcessMessages() {
 
 void TApplication::Run() {
     if (FMainForm) {
-        STARTUPINFOA si{};
+        STARTUPINFOW si{};
         si.cb = sizeof(si);
-        GetStartupInfoA(&si);
+        GetStartupInfoW(&si);
         int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWNORMAL;
         if (show == SW_SHOWDEFAULT || show == SW_HIDE)
             show = SW_SHOWNORMAL;
@@ -460,11 +461,12 @@ void TApplication::Terminate() {
 }
 
 void TApplication::ShowMessage(const std::string& text) {
-    ::MessageBoxA(nullptr, text.c_str(), Title.c_str(), MB_OK | MB_TASKMODAL);
+    ::MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(Title).c_str(), MB_OK | MB_TASKMODAL);
 }
 
 void TApplication::ShowException(const Exception& error) {
-    ::MessageBoxA(nullptr, error.Message().c_str(), Title.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    ::MessageBoxW(nullptr, Utf8ToWide(error.Message()).c_str(), Utf8ToWide(Title).c_str(),
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 void TApplication::HandleException(TObject* sender) {
