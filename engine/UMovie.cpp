@@ -6,6 +6,7 @@
 #include "engine/Trace.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
+#include "framework/TextConversion.h"
 
 const LONG VolumeTable[8] = {-10000, -4800, -2400, -1200, -600, -300, -150, 0};
 
@@ -23,8 +24,7 @@ static_assert(VideoWindowStyle == 0x46000000);
 // can be given: a pattern is no name, and the converted name must fit the
 // buffer with its terminator.
 bool IsPlayableName(const std::string& name) {
-    int units = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
-    return units > 0 && units <= NameBufferLength && FileExists(name);
+    return Utf16Length(name) + 1 <= NameBufferLength && FileExists(name);
 }
 
 // The largest picture with the video's ratio that fits the area, centred.
@@ -314,7 +314,7 @@ void TMovie::OpenFile(const std::string& fileName) {
     }
     FFileName = fileName;
     WCHAR name[NameBufferLength] = {};
-    MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, name, NameBufferLength);
+    Utf8ToWide(fileName).copy(name, NameBufferLength - 1);
     HRESULT rendered = FGraphBuilder->RenderFile(name, nullptr);
     TraceMark("open.rendered");
     if (rendered != S_OK) {

@@ -4,6 +4,7 @@
 
 #include "framework/ActnList.h"
 #include "framework/Layout.h"
+#include "framework/TextConversion.h"
 
 TApplication* Application = new TApplication(nullptr);
 
@@ -15,7 +16,7 @@ BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM data) {
 }
 
 BOOL CALLBACK FindTabStop(HWND wnd, LPARAM found) {
-    if ((GetWindowLongA(wnd, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+    if ((GetWindowLongW(wnd, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
         *reinterpret_cast<HWND*>(found) = wnd;
         return FALSE;
     }
@@ -23,7 +24,7 @@ BOOL CALLBACK FindTabStop(HWND wnd, LPARAM found) {
 }
 
 BOOL CALLBACK SetFontOf(HWND wnd, LPARAM font) {
-    SendMessageA(wnd, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    SendMessageW(wnd, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
     return TRUE;
 }
 }  // namespace
@@ -71,11 +72,11 @@ void TCustomForm::DoShow() {
 
 HFONT TCustomForm::FontHandle() {
     if (!FFontHandle) {
-        LOGFONTA lf{};
+        LOGFONTW lf{};
         lf.lfHeight = FFont.Height;
         lf.lfCharSet = FFont.Charset;
-        lstrcpynA(lf.lfFaceName, FFont.Name.c_str(), LF_FACESIZE);
-        FFontHandle = CreateFontIndirectA(&lf);
+        lstrcpynW(lf.lfFaceName, Utf8ToWide(FFont.Name).c_str(), LF_FACESIZE);
+        FFontHandle = CreateFontIndirectW(&lf);
     }
     return FFontHandle;
 }
@@ -413,11 +414,11 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
 bool TApplication::HandleMessage(bool wait) {
     MSG msg;
     if (wait) {
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
             FTerminated = true;
             return false;
         }
-    } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    } else if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         return false;
     } else if (msg.message == WM_QUIT) {
         FTerminated = true;
@@ -426,7 +427,7 @@ bool TApplication::HandleMessage(bool wait) {
     if (IsShortCutMessage(msg))
         return true;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
     return true;
 }
 
@@ -443,7 +444,7 @@ bool TApplication::IsShortCutMessage(const MSG& msg) {
     // Plain keys are typing for a window that takes typing (an edit box says
     // so when asked); everywhere else they may be shortcuts as well.
     bool plain = (shortCut & (scCtrl | scAlt)) == 0 && !((shortCut & 0xFF) >= VK_F1 && (shortCut & 0xFF) <= VK_F24);
-    if (plain && (SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+    if (plain && (SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
                   (DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTALLKEYS)))
         return false;
     try {
@@ -461,9 +462,9 @@ void TApplication::ProcessMessages() {
 
 void TApplication::Run() {
     if (FMainForm) {
-        STARTUPINFOA si{};
+        STARTUPINFOW si{};
         si.cb = sizeof(si);
-        GetStartupInfoA(&si);
+        GetStartupInfoW(&si);
         int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWNORMAL;
         if (show == SW_SHOWDEFAULT || show == SW_HIDE)
             show = SW_SHOWNORMAL;
@@ -483,11 +484,12 @@ void TApplication::Terminate() {
 }
 
 void TApplication::ShowMessage(const std::string& text) {
-    ::MessageBoxA(nullptr, text.c_str(), Title.c_str(), MB_OK | MB_TASKMODAL);
+    ::MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(Title).c_str(), MB_OK | MB_TASKMODAL);
 }
 
 void TApplication::ShowException(const Exception& error) {
-    ::MessageBoxA(nullptr, error.Message().c_str(), Title.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    ::MessageBoxW(nullptr, Utf8ToWide(error.Message()).c_str(), Utf8ToWide(Title).c_str(),
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 void TApplication::HandleException(TObject* sender) {

@@ -4,6 +4,7 @@
 
 #include "framework/ActnList.h"
 #include "framework/Layout.h"
+#include "framework/TextConversion.h"
 
 namespace {
 const bool kRegistered = RegisterComponentClass<TMainMenu>("TMainMenu") && RegisterComponentClass<TMenuItem>("TMenuItem");
@@ -170,20 +171,20 @@ void TMenuItem::SetParentComponent(TComponent* parent) {
 void TMenuItem::AppendTo(HMENU menu) {
     std::string caption = Caption();
     if (caption == "-") {
-        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         return;
     }
     std::string keys = ShortCutToText(ShortCut());
     if (!keys.empty())
         caption += "\t" + keys;
     if (FItems.empty()) {
-        AppendMenuA(menu, MF_STRING, FCommand, caption.c_str());
+        AppendMenuW(menu, MF_STRING, FCommand, Utf8ToWide(caption).c_str());
         return;
     }
     HMENU popup = CreatePopupMenu();
     for (TMenuItem* item : FItems)
         item->AppendTo(popup);
-    AppendMenuA(menu, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+    AppendMenuW(menu, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Utf8ToWide(caption).c_str());
 }
 
 TMenuItem* TMenuItem::FindCommand(WORD command) {

@@ -11,6 +11,7 @@
 #include "framework/Layout.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "framework/TextConversion.h"
 #include "support/HostForm.h"
 
 namespace {
@@ -427,9 +428,9 @@ end
 )";
 
 std::string MenuString(HMENU menu, int position) {
-    char text[128] = "";
-    GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
-    return text;
+    wchar_t text[128] = L"";
+    GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+    return WideToUtf8(text);
 }
 
 MSG KeyMessage(HWND wnd, WPARAM key) {

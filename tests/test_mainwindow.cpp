@@ -8,8 +8,10 @@
 #include <memory>
 
 #include "engine/UMovie.h"
-#include "support/Drops.h"
+#include "framework/TextConversion.h"
 #include "support/Dialogs.h"
+#include "support/Drops.h"
+#include "support/Files.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
 #include "framework/SysUtils.h"
@@ -23,16 +25,17 @@ const char kCif[] = "cif.avi";       // 352 x 288, no sound
 const char kTone[] = "tone.wav";     // sound only
 const char kUnplayable[] = "unplayable.avi";
 
+// Texts are read as UTF-16 and compared in UTF-8, as the program keeps them.
 std::string Caption(HWND wnd) {
-    char text[512];
-    int n = GetWindowTextA(wnd, text, sizeof(text));
-    return std::string(text, n > 0 ? n : 0);
+    wchar_t text[512];
+    int n = GetWindowTextW(wnd, text, 512);
+    return WideToUtf8(std::wstring_view(text, n > 0 ? n : 0));
 }
 
 std::string MenuText(HMENU menu, int position) {
-    char text[256] = "";
-    int n = GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
-    return std::string(text, n > 0 ? n : 0);
+    wchar_t text[256] = L"";
+    int n = GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
+    return WideToUtf8(std::wstring_view(text, n > 0 ? n : 0));
 }
 
 
@@ -75,12 +78,12 @@ void AnswerOpenDialog(const std::string& name, bool confirm, std::string* starte
                 return;
             const int kFileName = 0x47C;  // the dialog's file name box (cmb13)
             if (startedWith) {
-                char text[1024] = "";
-                GetDlgItemTextA(dlg, kFileName, text, sizeof(text));
-                *startedWith = text;
+                wchar_t text[1024] = L"";
+                GetDlgItemTextW(dlg, kFileName, text, 1024);
+                *startedWith = WideToUtf8(text);
             }
             if (confirm) {
-                SetDlgItemTextA(dlg, kFileName, name.c_str());
+                SetDlgItemTextW(dlg, kFileName, Utf8ToWide(name).c_str());
                 PostMessageA(dlg, WM_COMMAND, IDOK, 0);
             } else {
                 PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
@@ -341,4 +344,21 @@ TEST(ScreenFit, LargestClientWithTheVideosRatioInsideTheWorkArea) {
             EXPECT_LE(fit.Left + fit.ClientWidth + 8, 1280);
             EXPECT_LE(fit.Top + fit.ClientHeight + 46, 1024);
         }
+}
+
+// A name in several scripts, picked in the open dialog.
+TEST_F(MainWindow, TheDialogTakesNamesInAnyScript) {
+    TScratchFolder folder("Видео 表");
+    TBytes cif;
+    ASSERT_TRUE(ReadBytes(TestData(kCif), cif));
+    const std::string picked = folder / "한글 𠮷😀.avi";
+    ASSERT_TRUE(WriteBytes(picked, cif));
+
+    AnswerOpenDialog(picked, true);
+    TypeCtrlO(Form1->Handle());
+    EXPECT_EQ(Form1->OpenDialog1->FileName(), picked);
+    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin -한글 𠮷😀.avi-");
+    EXPECT_EQ(Movie->FileName(), picked);
+    EXPECT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(Form1->ClientWidth(), 352);
 }

@@ -16,6 +16,7 @@
 
 #include "engine/UMovie.h"
 #include "framework/Forms.h"
+#include "framework/TextConversion.h"
 #include "support/Apartment.h"
 #include "support/Dialogs.h"
 #include "support/DirectShowStubs.h"
@@ -484,10 +485,10 @@ void Tick(TTimer* timer) {
 }
 
 std::string TempFile(const std::string& name) {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    std::string path = std::string(dir) + name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    std::string path = WideToUtf8(dir) + name;
+    HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
     CloseHandle(file);
     return path;
@@ -819,17 +820,30 @@ TEST_F(MovieGraph, OpenFileRendersAndCuesTheFirstFrame) {
     EXPECT_EQ(Movie->MaxIdealHeight(), 960);
 }
 
-TEST_F(MovieGraph, OpenFileConvertsTheNameFromTheAnsiCodePage) {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "needs the Japanese ANSI code page, have " << GetACP();
-    // "動画テスト.avi" in the ANSI code page.
-    std::string name = TempFile("動画テスト.avi");
-    Movie->OpenFile(name);
-    EXPECT_EQ(Movie->State(), msStopped);
-    std::wstring rendered = Graph.RenderedName;
-    ASSERT_GE(rendered.size(), 9u);
-    EXPECT_EQ(rendered.substr(rendered.size() - 9), L"\u52D5\u753B\u30C6\u30B9\u30C8.avi");
-    DeleteFileA(name.c_str());
+// DirectShow gets the name in UTF-16, every character of it, whatever the
+// system's code page.
+TEST_F(MovieGraph, OpenFileHandsDirectShowTheWholeName) {
+    const struct {
+        const char* Name;
+        const wchar_t* Rendered;
+    } cases[] = {
+        {"動画テスト.avi", L"\u52D5\u753B\u30C6\u30B9\u30C8.avi"},
+        {"Amélie 한글.avi", L"Am\u00E9lie \uD55C\uAE00.avi"},
+        {"𠮷😀.avi", L"\xD842\xDFB7\xD83D\xDE00.avi"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::string name = TempFile(c.Name);
+        Movie->OpenFile(name);
+        EXPECT_EQ(Movie->State(), msStopped);
+        EXPECT_EQ(Movie->FileName(), name);
+        const std::wstring rendered = Graph.RenderedName;
+        const std::wstring expected = c.Rendered;
+        ASSERT_GE(rendered.size(), expected.size());
+        EXPECT_EQ(rendered.substr(rendered.size() - expected.size()), expected);
+        EXPECT_EQ(WideToUtf8(rendered), name);
+        DeleteFileW(Utf8ToWide(name).c_str());
+    }
 }
 
 TEST_F(MovieGraph, NamesThatDenoteNoFileChangeNothing) {

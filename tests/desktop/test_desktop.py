@@ -201,6 +201,26 @@ class DesktopTest(unittest.TestCase):
         wait_for("the video's size", lambda: client_size(self.player.main_window()) == (352, 288))
         self.assertTrue(is_playing(client_rect(self.player.main_window())), "the dropped file does not play")
 
+    def test_a_dragged_file_named_in_any_script_plays_and_the_caption_names_it(self):
+        # Accents, Hangul, a character outside the basic plane and an emoji:
+        # none of them all in the ANSI code page, so only a wide drop and wide
+        # captions carry them. The caption is read back as UTF-16.
+        name = "Amélie 한글 𠮷😀.avi"
+        folder = tempfile.mkdtemp(prefix="pelorin-desktop-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        path = os.path.join(folder, name)
+        shutil.copyfile(data(CIF), path)
+        left, top, right, bottom = client_rect(self.player.main_window())
+        self.drop([path], ((left + right) // 2, (top + bottom) // 2))
+
+        def wide_caption():
+            w = self.player.main_window()
+            return bytes.fromhex(w["wcaption"]).decode("utf-16-le") if w else None
+        wait_for("the caption to name " + name, lambda: wide_caption() == "Pelorin -" + name + "-")
+        wait_for("the video's size", lambda: client_size(self.player.main_window()) == (352, 288))
+        self.assertTrue(is_playing(client_rect(self.player.main_window())), "the dropped file does not play")
+        self.assertIsNone(self.player.dialog())
+
     def test_clicks_on_the_picture_pause_and_resume(self):
         main = self.open_with_ctrl_o(CLIP, (640, 480))
         rect = client_rect(main)
