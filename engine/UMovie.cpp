@@ -1,6 +1,7 @@
 #include "engine/UMovie.h"
 
 #include <array>
+#include <cstdlib>
 
 #include "engine/Trace.h"
 #include "framework/Forms.h"
@@ -24,6 +25,20 @@ static_assert(VideoWindowStyle == 0x46000000);
 // buffer with its terminator.
 bool IsPlayableName(const std::string& name) {
     return Utf16Length(name) + 1 <= NameBufferLength && FileExists(name);
+}
+
+// The largest picture with the video's ratio that fits the area, centred.
+// A video of unknown size fills the area.
+RECT Letterbox(int videoWidth, int videoHeight, int width, int height) {
+    if (videoWidth <= 0 || videoHeight <= 0 || width <= 0 || height <= 0)
+        return {0, 0, width, height};
+    int w = width, h = RoundHalfEven(static_cast<double>(width) * videoHeight / videoWidth);
+    if (h > height) {
+        h = height;
+        w = RoundHalfEven(static_cast<double>(height) * videoWidth / videoHeight);
+    }
+    int left = (width - w) / 2, top = (height - h) / 2;
+    return {left, top, left + w, top + h};
 }
 }  // namespace
 
@@ -123,7 +138,59 @@ void TMovie::SetVideoPosition(int left, int top, int width, int height) {
 }
 
 void TMovie::FitVideo() {
-    SetVideoPosition(0, 0, Width(), Height());
+    if (!FKeepAspect) {
+        SetVideoPosition(0, 0, Width(), Height());
+        return;
+    }
+    RECT r = Letterbox(FVideoWidth, FVideoHeight, Width(), Height());
+    SetVideoPosition(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TMovie::SetKeepAspect(bool value) {
+    FKeepAspect = value;
+    FitVideo();
+}
+
+// ------------------------------------------------------------ native window
+
+void TMovie::CreateWnd() {
+    TPanel::CreateWnd();
+    AttachWindows();
+}
+
+void TMovie::DestroyWnd() {
+    DetachWindows();
+    TPanel::DestroyWnd();
+}
+
+void TMovie::AttachWindows() {
+    if (FState == msClosed)
+        return;
+    OAHWND self = reinterpret_cast<OAHWND>(FHandle);
+    if (FMediaEventEx) {
+        FMediaEventEx->SetNotifyWindow(self, WM_GRAPHNOTIFY, GraphNotifyInstance);
+        // An event queued while no window listened was announced to nobody.
+        PostMessage(FHandle, WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+    }
+    if (FVideoWindow) {
+        FVideoWindow->put_Owner(self);
+        FVideoWindow->put_MessageDrain(self);
+        FVideoWindow->put_WindowStyle(VideoWindowStyle);
+        FitVideo();
+        FVideoWindow->put_Visible(OATRUE);
+    }
+}
+
+void TMovie::DetachWindows() {
+    if (FState == msClosed)
+        return;
+    if (FMediaEventEx)
+        FMediaEventEx->SetNotifyWindow(0, 0, 0);
+    if (FVideoWindow) {
+        FVideoWindow->put_Visible(OAFALSE);
+        FVideoWindow->put_MessageDrain(0);
+        FVideoWindow->put_Owner(0);
+    }
 }
 
 // ------------------------------------------------------------ graph lifecycle
@@ -327,13 +394,56 @@ void TMovie::Stop() {
         FOnPosition(FPosition, FDuration);
 }
 
+void TMovie::Seek(int64_t position) {
+    if (!FMediaControl || FState == msClosed)
+        return;
+    // As for the rewind in PlayPause: a graph that is not stopped may lose a
+    // stream's end when it is seeked, so it is stopped for the seek.
+    FMediaControl->Stop();
+    SetPosition(position);
+    if (FState == msPlaying) {
+        FMediaControl->Run();
+    } else {
+        FMediaControl->Pause();
+        if (FState == msStopped && position > 0)
+            FState = msPaused;
+    }
+}
+
+void TMovie::Finish() {
+    if (FState == msClosed)
+        return;
+    Stop();
+    FState = msStopped;
+    if (FAutoClose && FOnComplete)
+        FOnComplete(this);
+}
+
 // ---------------------------------------------------------- graph events
 
 void TMovie::WndProc(TMessage& message) {
-    if (message.Msg == WM_GRAPHNOTIFY)
+    if (message.Msg == WM_GRAPHNOTIFY) {
         WMGraphNotify(message);
-    else
-        TPanel::WndProc(message);
+        return;
+    }
+    // The video window hands on its presses as they come, without making a
+    // double-click of two quick ones: that is done here, as the system would.
+    if (message.Msg == WM_LBUTTONDOWN && IsSecondPress(message))
+        message.Msg = WM_LBUTTONDBLCLK;
+    TPanel::WndProc(message);
+}
+
+bool TMovie::IsSecondPress(const TMessage& message) {
+    POINT point{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+    LONG time = GetMessageTime();
+    bool second = FPressed && static_cast<DWORD>(time - FPressTime) <= GetDoubleClickTime() &&
+                  std::abs(point.x - FPressPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                  std::abs(point.y - FPressPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    // A third quick press starts over, as after a system double-click.
+    FPressed = !second;
+    FPressTime = time;
+    FPressPoint = point;
+    return second;
 }
 
 void TMovie::WMGraphNotify(TMessage& message) {

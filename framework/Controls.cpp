@@ -83,6 +83,11 @@ void TControl::Click() {
         OnClick(this);
 }
 
+void TControl::DblClick() {
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
 void TControl::Resize() {
     if (OnResize)
         OnResize(this);
@@ -107,6 +112,8 @@ bool TControl::SetProperty(const std::string& name, const TLayoutValue& v) {
         SetAlign(v.IsIdent("alClient") ? alClient : alNone);
     else if (name == "OnClick")
         OnClick = LayoutMethod<TNotifyEvent>(this, v);
+    else if (name == "OnDblClick")
+        OnDblClick = LayoutMethod<TNotifyEvent>(this, v);
     else if (name == "OnResize")
         OnResize = LayoutMethod<TNotifyEvent>(this, v);
     else
@@ -328,6 +335,12 @@ void TWinControl::WndProc(TMessage& m) {
         case WM_LBUTTONDOWN:
             FClicked = true;
             DefaultHandler(m);
+            break;
+        case WM_LBUTTONDBLCLK:
+            // It stands for the second press: the first one made the click.
+            FClicked = false;
+            DefaultHandler(m);
+            DblClick();
             break;
         case WM_LBUTTONUP: {
             DefaultHandler(m);

@@ -161,7 +161,17 @@ void TCustomForm::SetFormStyle(TFormStyle value) {
     if (value == FFormStyle)
         return;
     FFormStyle = value;
-    RecreateWnd();
+    // Staying on top needs no new window, only a new place in the z-order.
+    if (FHandle && !FParent)
+        SetWindowPos(FHandle, value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+RECT TCustomForm::MonitorArea(bool workArea) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfo(MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &info);
+    return workArea ? info.rcWork : info.rcMonitor;
 }
 
 void TCustomForm::SetPosition(TPosition value) {
@@ -178,7 +188,9 @@ void TCustomForm::CreateParams(TCreateParams& p) {
         p.Style |= WS_CHILD | WS_CLIPSIBLINGS;
     else
         p.WndParent = nullptr;
-    if (FBorderStyle == bsDialog) {
+    if (FBorderStyle == bsNone) {
+        p.Style |= FParent ? 0 : WS_POPUP;
+    } else if (FBorderStyle == bsDialog) {
         p.Style |= (FParent ? 0 : WS_POPUP) | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
         p.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
     } else {
@@ -331,6 +343,14 @@ void TCustomForm::WndProc(TMessage& m) {
             Close();
             m.Result = 0;
             break;
+        case WM_MOUSEWHEEL:
+            if (!OnMouseWheel) {
+                TWinControl::WndProc(m);
+                break;
+            }
+            OnMouseWheel(this, GET_WHEEL_DELTA_WPARAM(m.WParam));
+            m.Result = 0;
+            break;
         default:
             TWinControl::WndProc(m);
     }
@@ -338,7 +358,7 @@ void TCustomForm::WndProc(TMessage& m) {
 
 bool TCustomForm::SetProperty(const std::string& name, const TLayoutValue& v) {
     if (name == "BorderStyle")
-        SetBorderStyle(v.IsIdent("bsDialog") ? bsDialog : bsSizeable);
+        SetBorderStyle(v.IsIdent("bsDialog") ? bsDialog : v.IsIdent("bsNone") ? bsNone : bsSizeable);
     else if (name == "FormStyle")
         SetFormStyle(v.IsIdent("fsStayOnTop") ? fsStayOnTop : fsNormal);
     else if (name == "Position")
@@ -421,8 +441,11 @@ bool TApplication::IsShortCutMessage(const MSG& msg) {
         return false;
     TShortCut shortCut = ShortCutFromKey(msg.wParam, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
                                          GetKeyState(VK_MENU) < 0);
-    // Plain keys are typing, not shortcuts.
-    if ((shortCut & (scCtrl | scAlt)) == 0 && !((shortCut & 0xFF) >= VK_F1 && (shortCut & 0xFF) <= VK_F24))
+    // Plain keys are typing for a window that takes typing (an edit box says
+    // so when asked); everywhere else they may be shortcuts as well.
+    bool plain = (shortCut & (scCtrl | scAlt)) == 0 && !((shortCut & 0xFF) >= VK_F1 && (shortCut & 0xFF) <= VK_F24);
+    if (plain && (SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+                  (DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTALLKEYS)))
         return false;
     try {
         return form->IsShortCut(shortCut);

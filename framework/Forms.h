@@ -6,7 +6,8 @@
 #include "framework/Controls.h"
 #include "framework/Menus.h"
 
-enum TBorderStyle { bsSizeable, bsDialog };
+// bsNone: no frame, caption or menu bar at all (a full-screen window).
+enum TBorderStyle { bsSizeable, bsDialog, bsNone };
 enum TFormStyle { fsNormal, fsStayOnTop };
 enum TPosition { poDesigned, poScreenCenter };
 enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
@@ -36,6 +37,10 @@ public:
     void SetClientWidth(int value);
     void SetClientHeight(int value);
 
+    // The monitor the window is on, or the nearest one, in screen coordinates:
+    // its work area (without the task bar) or its whole area.
+    RECT MonitorArea(bool workArea);
+
     TFont& Font() { return FFont; }
     HFONT FontHandle();
 
@@ -64,6 +69,9 @@ public:
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
+    // The wheel turned over the form or any of its children (which hand it
+    // up): the distance, 120 a notch, positive away from the user.
+    TMethod<TObject*, int> OnMouseWheel;
 
     bool SetProperty(const std::string& name, const TLayoutValue& value) override;
     void Loaded() override;

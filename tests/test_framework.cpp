@@ -330,6 +330,18 @@ TEST(Forms, DialogFrameAndStayOnTopMakeANewWindowWithTheRightStyles) {
     RECT c;
     GetClientRect(h, &c);
     EXPECT_EQ(c.right, 200);
+    // Staying on top or not takes no new window; no frame at all does.
+    form.SetFormStyle(fsNormal);
+    EXPECT_EQ(form.Handle(), h);
+    EXPECT_FALSE(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    form.SetFormStyle(fsStayOnTop);
+    EXPECT_EQ(form.Handle(), h);
+    EXPECT_TRUE(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    form.SetBorderStyle(bsNone);
+    EXPECT_NE(form.Handle(), h);
+    EXPECT_FALSE(GetWindowLongA(form.Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU));
+    EXPECT_EQ(form.ClientWidth(), form.Width());
+    EXPECT_EQ(form.ClientHeight(), form.Height());
 }
 
 namespace {
@@ -445,6 +457,33 @@ TEST(Menus, ShortCutTextAndKeys) {
     EXPECT_EQ(ShortCutToText(0), "");
     EXPECT_EQ(ShortCutFromKey('O', false, true, false), 16463);
     EXPECT_EQ(ShortCutFromKey(VK_F4, false, false, true), scAlt | VK_F4);
+    // Named keys, both ways; modifiers in any order on the way in.
+    for (const char* text : {"Space", "Esc", "Enter", "Home", "Left", "Right", "Up", "Down", "Ctrl+Right",
+                             "Alt+Enter", "F11", "M", "Shift+Ctrl+Alt+7"})
+        EXPECT_EQ(ShortCutToText(TextToShortCut(text)), text);
+    EXPECT_EQ(TextToShortCut("Ctrl+Left"), scCtrl | VK_LEFT);
+    EXPECT_EQ(TextToShortCut("Alt+Ctrl+O"), scCtrl | scAlt | 'O');
+    for (const char* text : {"", "Ctrl+", "Spacebar", "Hyper+X", "ctrl+o", "Ctrl+Ctrl"})
+        EXPECT_EQ(TextToShortCut(text), 0) << text;
+}
+
+TEST(Menus, PlainKeysAreShortcutsExceptWhereTheyAreTyping) {
+    auto form = std::make_unique<TMenuForm>(Application, kMenuLayout);
+    auto* list = dynamic_cast<TActionList*>(form->FindComponent("Actions"));
+    ASSERT_NE(list, nullptr);
+    auto* space = new TAction(list);
+    space->SetActionList(list);
+    space->SetShortCut(TextToShortCut("Space"));
+    space->OnExecute = Bind<&TMenuForm::OpenExecute>(form.get());
+    HoldKeys({});
+    EXPECT_TRUE(Application->IsShortCutMessage(KeyMessage(form->Handle(), VK_SPACE)));
+    EXPECT_EQ(form->Opened, 1);
+    // An edit box takes its keys as typing.
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, form->Handle(), nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    EXPECT_FALSE(Application->IsShortCutMessage(KeyMessage(edit, VK_SPACE)));
+    EXPECT_EQ(form->Opened, 1);
+    DestroyWindow(edit);
 }
 
 TEST(Menus, ItemsTakeTheirActionsCaptionShortcutAndHandler) {

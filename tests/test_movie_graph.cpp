@@ -22,6 +22,7 @@
 #include "support/DirectShowStubs.h"
 #include "support/HostForm.h"
 #include "support/Pump.h"
+#include "ui/PlayerControls.h"
 
 namespace {
 
@@ -367,7 +368,11 @@ struct FakeGraph : StubGraphBuilder,
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE put_Visible(LONG visible) override {
-        EXPECT_EQ(visible, OAFALSE);
+        if (visible != OAFALSE) {
+            EXPECT_NE(Owner, 0) << "video window shown without an owner";
+            Hidden = false;
+            return S_OK;
+        }
         Hidden = true;
         ++VisibleOffCalls;
         return S_OK;
@@ -1187,6 +1192,138 @@ TEST_F(MovieGraph, ControlDestroyedOnItsOwnTakesItsTimerAlong) {
 
 // COM the thread cannot enter (it already lives in the multithreaded
 // apartment): the graph is given up, and the thread's own COM is left alone.
+// ------------------------------------------------------------ player keys
+
+namespace {
+constexpr LONGLONG kSecond = 10000000;
+
+// A key typed in the window, through the application's shortcut filter.
+bool Press(TWinControl* window, const char* keys) {
+    TShortCut shortCut = TextToShortCut(keys);
+    BYTE state[256] = {};
+    state[VK_CONTROL] = (shortCut & scCtrl) ? 0x80 : 0;
+    state[VK_MENU] = (shortCut & scAlt) ? 0x80 : 0;
+    SetKeyboardState(state);
+    MSG msg{};
+    msg.hwnd = window->Handle();
+    msg.message = (shortCut & scAlt) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    msg.wParam = shortCut & 0xFF;
+    bool taken = Application->IsShortCutMessage(msg);
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+    return taken;
+}
+}  // namespace
+
+TEST_F(MovieGraph, KeysSeekWithinTheMovieAndPastTheEndFinishIt) {
+    auto controls = std::make_unique<TPlayerControls>(Host, Movie);
+    // Without a movie the keys do nothing.
+    for (const char* k : {"Right", "Home", "Up", "M", "Space", "F11"})
+        Press(Movie, k);
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_EQ(Movie->Volume(), 7);
+    EXPECT_FALSE(controls->FullScreen().Active());
+
+    Graph.Duration = 60 * kSecond;
+    Open();
+    Movie->SetAutoClose(true);
+    Press(Movie, "Space");
+    ASSERT_EQ(Movie->State(), msPlaying);
+    Graph.Seeks.clear();
+    // Each seek happens on a stopped graph (the double checks), which then runs on.
+    struct Step {
+        const char* Keys;
+        LONGLONG From, To;
+    };
+    for (Step step : {Step{"Right", 10, 15}, Step{"Left", 10, 5}, Step{"Left", 3, 0}, Step{"Ctrl+Right", 0, 60},
+                      Step{"Ctrl+Left", 50, 0}, Step{"Home", 30, 0}}) {
+        Graph.Current = step.From * kSecond;
+        int runs = Graph.RunCalls;
+        EXPECT_TRUE(Press(Movie, step.Keys)) << step.Keys;
+        if (step.To == 60) {  // the end itself is no place to play on from
+            EXPECT_EQ(Movie->State(), msStopped);
+            Press(Movie, "Space");
+            continue;
+        }
+        ASSERT_FALSE(Graph.Seeks.empty());
+        EXPECT_EQ(Graph.Seeks.back(), step.To * kSecond) << step.Keys;
+        EXPECT_EQ(Graph.RunCalls, runs + 1) << step.Keys;
+        EXPECT_EQ(Movie->State(), msPlaying) << step.Keys;
+    }
+    EXPECT_EQ(Log.Completes, 1) << "Ctrl+Right past the end finished the movie";
+
+    // Paused, a seek stays paused; under a modal dialog the keys do nothing.
+    Press(Movie, "Space");
+    ASSERT_EQ(Movie->State(), msPaused);
+    Graph.Current = 20 * kSecond;
+    int runs = Graph.RunCalls;
+    Press(Movie, "Right");
+    EXPECT_EQ(Graph.Seeks.back(), 25 * kSecond);
+    EXPECT_EQ(Movie->State(), msPaused);
+    EXPECT_EQ(Graph.RunCalls, runs);
+    size_t seeks = Graph.Seeks.size();
+    EnableWindow(Host->Handle(), FALSE);
+    EXPECT_FALSE(Press(Movie, "Right"));
+    EnableWindow(Host->Handle(), TRUE);
+    EXPECT_EQ(Graph.Seeks.size(), seeks);
+    // Right past the end: the movie ends as at its own end, once.
+    Graph.Current = 57 * kSecond;
+    Press(Movie, "Right");
+    EXPECT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(Log.Completes, 2);
+    EXPECT_EQ(Graph.Seeks.back(), 0) << "rewound as at the end";
+}
+
+TEST_F(MovieGraph, VolumeKeysWheelAndMuteKeepTheLevelForTheNextFile) {
+    auto controls = std::make_unique<TPlayerControls>(Host, Movie);
+    Open();
+    Graph.Volumes.clear();
+    Press(Movie, "Down");
+    Press(Movie, "Down");
+    EXPECT_EQ(Movie->Volume(), 5);
+    Press(Movie, "M");
+    EXPECT_EQ(Movie->Volume(), 0);
+    Press(Movie, "M");
+    EXPECT_EQ(Movie->Volume(), 5);
+    for (int i = 0; i < 4; ++i)
+        Press(Movie, "Up");
+    EXPECT_EQ(Movie->Volume(), 7) << "seven is the top";
+    EXPECT_EQ(Graph.Volumes, (std::vector<LONG>{VolumeTable[6], VolumeTable[5], VolumeTable[0], VolumeTable[5],
+                                                VolumeTable[6], VolumeTable[7], VolumeTable[7], VolumeTable[7]}));
+    // The wheel: a level a notch, finer wheels a level per whole notch.
+    SendMessageA(Host->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -2 * WHEEL_DELTA), 0);
+    EXPECT_EQ(Movie->Volume(), 5);
+    SendMessageA(Movie->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(Movie->Volume(), 5);
+    SendMessageA(Movie->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(Movie->Volume(), 6) << "the picture hands the wheel to the window";
+    // The next file's graph plays at that level.
+    Graph.Volumes.clear();
+    Movie->OpenFile(File);
+    controls->MovieOpened();
+    EXPECT_EQ(Graph.Volumes, std::vector<LONG>{VolumeTable[6]});
+}
+
+TEST_F(MovieGraph, ANewWindowTakesOverTheVideoAndTheGraphEvents) {
+    Open();
+    Movie->SetAutoClose(true);
+    HWND old = Movie->Handle();
+    // An end of stream queued while the control has no window of its own.
+    Movie->RecreateWnd();
+    Graph.Events.push_back({S_OK, EC_COMPLETE, EC_COMPLETE * 100, EC_COMPLETE * 1000});
+    HWND now = Movie->Handle();
+    ASSERT_NE(now, old);
+    EXPECT_EQ(Graph.Owner, reinterpret_cast<OAHWND>(now));
+    EXPECT_EQ(Graph.Drain, reinterpret_cast<OAHWND>(now));
+    EXPECT_EQ(Graph.NotifyWindow, reinterpret_cast<OAHWND>(now));
+    EXPECT_EQ(Graph.WindowStyle, LONG(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
+    EXPECT_FALSE(Graph.Hidden);
+    EXPECT_EQ(Graph.VisibleOffCalls, 1) << "hidden while it had no owner";
+    // The new window asks for the events that nobody was told about.
+    EXPECT_TRUE(PumpUntil([&] { return Log.Completes == 1; }, 2000));
+    EXPECT_EQ(Movie->State(), msStopped);
+}
+
 TEST(MovieCom, FailedEntryIsReportedAndNotLeft) {
     Application->Title = kTitle;
     TDialogWatcher boxes;
