@@ -1,8 +1,10 @@
 #include "engine/UMovie.h"
 
 #include <array>
+#include <memory>
 
 #include "engine/Trace.h"
+#include "framework/Background.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
 
@@ -230,6 +232,62 @@ void TMovie::ReleaseGraph() {
     TraceMark("release.done");
 }
 
+// Threading. The graph manager is created in BuildGraph on this, the
+// user-interface thread, in its single-threaded apartment (with
+// CLSID_FilterGraph, DirectShow creates the filters, and owns their windows,
+// on a thread of its own), and every call but RenderFile is made from here.
+// RenderFile alone runs on a worker thread, because parsing a file and
+// loading its decoders can take long or never end, and the window must go on
+// painting and be closable meanwhile. The graph manager is made to be called
+// from any thread (it locks its own state; DirectShow's streaming threads call
+// it too), so the worker calls it directly: a marshalled proxy would only send
+// the call back to this thread. The worker enters the multithreaded
+// apartment, as a thread without a message loop must, for what RenderFile
+// creates on it. Graph notifications go to the control's window, named in
+// BuildGraph; the video window's owner and message drain are set after
+// RenderFile, here, where the control's window lives. While the worker runs,
+// this thread makes no call on the graph (notifications wait), and the
+// waiting gives each side the other's work complete.
+std::optional<HRESULT> TMovie::RenderInBackground(const WCHAR* name) {
+    // The worker's own reference and copy of the name: if it is given up on,
+    // it keeps what it uses.
+    IGraphBuilder* graph = FGraphBuilder.Get();
+    graph->AddRef();
+    auto result = std::make_shared<HRESULT>(E_FAIL);
+    std::wstring file = name;
+    FRendering = true;
+    bool ended = RunInBackground([graph, file, result] {
+        HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        *result = graph->RenderFile(file.c_str(), nullptr);
+        graph->Release();
+        if (SUCCEEDED(com))
+            CoUninitialize();
+    });
+    FRendering = false;
+    for (; FHeldNotifications > 0; --FHeldNotifications)
+        PostMessageA(Handle(), WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+    if (!ended)
+        return std::nullopt;
+    return *result;
+}
+
+void TMovie::AbandonGraph() {
+    FMediaControl.Reset();
+    FMediaSeeking.Reset();
+    FBasicAudio.Reset();
+    FBasicVideo.Reset();
+    FVideoWindow.Reset();
+    FMediaEventEx.Reset();
+    FGraphBuilder.Reset();
+    FSampleGrabber.Reset();
+    FGrabberFilter.Reset();
+    while (FComEntries > 0) {
+        --FComEntries;
+        CoUninitialize();
+    }
+    FState = msClosed;
+}
+
 // -------------------------------------------------------- loading and transport
 
 void TMovie::OpenFile(const std::string& fileName) {
@@ -248,7 +306,13 @@ void TMovie::OpenFile(const std::string& fileName) {
     FFileName = fileName;
     WCHAR name[NameBufferLength] = {};
     MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, name, NameBufferLength);
-    HRESULT rendered = FGraphBuilder->RenderFile(name, nullptr);
+    std::optional<HRESULT> result = RenderInBackground(name);
+    if (!result) {
+        // The window was closed meanwhile: nothing more happens here.
+        AbandonGraph();
+        return;
+    }
+    HRESULT rendered = *result;
     TraceMark("open.rendered");
     if (rendered != S_OK) {
         Application->ShowMessage("このファイルは再生できません");
@@ -340,6 +404,10 @@ void TMovie::WMGraphNotify(TMessage& message) {
     TPanel::WndProc(message);
     if (message.LParam != GraphNotifyInstance)
         return;
+    if (FRendering) {
+        ++FHeldNotifications;
+        return;
+    }
     if (Application->Terminated())
         return;
     if (!FMediaEventEx)
