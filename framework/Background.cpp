@@ -11,12 +11,18 @@
 #include "framework/Forms.h"
 
 namespace {
-std::atomic<bool> gAbandoned{false};
+// Work given up on that has not ended yet.
+std::atomic<int> gAbandonedRunning{0};
+
+enum TJobState { jsRunning, jsEnded, jsAbandoned };
 
 // Shared by the waiting thread and the worker: whoever lets go last frees it.
 struct TJob {
     std::function<void()> Work;
     std::exception_ptr Error;
+    // Leaves jsRunning once: to jsEnded by the worker, or to jsAbandoned by
+    // the waiting thread, whichever comes first.
+    std::atomic<int> State{jsRunning};
 };
 
 unsigned __stdcall RunJob(void* param) {
@@ -26,6 +32,9 @@ unsigned __stdcall RunJob(void* param) {
     } catch (...) {
         (*job)->Error = std::current_exception();
     }
+    int running = jsRunning;
+    if (!(*job)->State.compare_exchange_strong(running, jsEnded))
+        --gAbandonedRunning;
     return 0;
 }
 
@@ -70,7 +79,9 @@ bool RunInBackground(std::function<void()> work) {
     }
     CloseHandle(thread);
     if (!ended) {
-        gAbandoned = true;
+        int running = jsRunning;
+        if (job->State.compare_exchange_strong(running, jsAbandoned))
+            ++gAbandonedRunning;
         // A loop further out that waits for messages must see the end too.
         PostQuitMessage(0);
         return false;
@@ -80,6 +91,6 @@ bool RunInBackground(std::function<void()> work) {
     return true;
 }
 
-bool BackgroundWorkAbandoned() {
-    return gAbandoned;
+bool AbandonedWorkRunning() {
+    return gAbandonedRunning > 0;
 }

@@ -14,5 +14,5 @@
 // everything it touches.
 bool RunInBackground(std::function<void()> work);
 
-// Whether work has been given up on in this process.
-bool BackgroundWorkAbandoned();
+// Whether work that was given up on is still running.
+bool AbandonedWorkRunning();

@@ -404,7 +404,7 @@ void TApplication::Finalize() {
     }
     // A thread left inside a call that may never return can hold locks that
     // an orderly exit waits for (the loader's, a decoder's): end right here.
-    if (BackgroundWorkAbandoned())
+    if (AbandonedWorkRunning())
         TerminateProcess(GetCurrentProcess(), 0);
 }
 

@@ -115,9 +115,9 @@ public:
 
     // Enters COM for the user-interface thread.
     void Initialize();
-    // Destroys the forms, newest first, and leaves COM. When work was left
-    // running in the background (see RunInBackground), the process then ends
-    // at once with exit code 0 instead of returning.
+    // Destroys the forms, newest first, and leaves COM. When work that was
+    // given up on still runs (see RunInBackground), the process then ends at
+    // once with exit code 0 instead of returning.
     void Finalize();
 
     template <class T>
