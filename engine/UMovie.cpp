@@ -27,6 +27,22 @@ bool IsPlayableName(const std::string& name) {
     int units = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
     return units > 0 && units <= NameBufferLength && FileExists(name);
 }
+
+// Keeps the multithreaded apartment for the life of the process once an
+// opening has used it. Otherwise each rendering thread, the apartment's only
+// one, would end it on leaving, and COM would unload the servers loaded into
+// it only to load them again for the next file. CoIncrementMTAUsage comes
+// with Windows 8 (and Wine); without it, nothing is kept.
+void KeepMultithreadedApartment() {
+    static const bool kept = [] {
+        using TIncrement = HRESULT(WINAPI*)(HANDLE*);
+        HMODULE ole = GetModuleHandleA("ole32.dll");
+        auto increment = ole ? reinterpret_cast<TIncrement>(GetProcAddress(ole, "CoIncrementMTAUsage")) : nullptr;
+        HANDLE cookie = nullptr;
+        return increment && SUCCEEDED(increment(&cookie));
+    }();
+    (void)kept;
+}
 }  // namespace
 
 TMovie::TMovie(TComponent* owner) : TPanel(owner) {
@@ -255,6 +271,7 @@ std::optional<HRESULT> TMovie::RenderInBackground(const WCHAR* name) {
     graph->AddRef();
     auto result = std::make_shared<HRESULT>(E_FAIL);
     std::wstring file = name;
+    KeepMultithreadedApartment();
     FRendering = true;
     bool ended = RunInBackground([graph, file, result] {
         HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);

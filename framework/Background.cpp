@@ -20,6 +20,13 @@ enum TJobState { jsRunning, jsEnded, jsAbandoned };
 struct TJob {
     std::function<void()> Work;
     std::exception_ptr Error;
+    // Set when Work has returned: the thread's own end, which waits for every
+    // library's goodbye, is no business of the waiting thread.
+    HANDLE Done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ~TJob() {
+        if (Done)
+            CloseHandle(Done);
+    }
     // Leaves jsRunning once: to jsEnded by the worker, or to jsAbandoned by
     // the waiting thread, whichever comes first.
     std::atomic<int> State{jsRunning};
@@ -35,6 +42,7 @@ unsigned __stdcall RunJob(void* param) {
     int running = jsRunning;
     if (!(*job)->State.compare_exchange_strong(running, jsEnded))
         --gAbandonedRunning;
+    SetEvent((*job)->Done);
     return 0;
 }
 
@@ -51,7 +59,8 @@ bool RunInBackground(std::function<void()> work) {
     auto job = std::make_shared<TJob>();
     job->Work = std::move(work);
     auto* share = new std::shared_ptr<TJob>(job);
-    auto thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunJob, share, 0, nullptr));
+    auto thread = job->Done ? reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunJob, share, 0, nullptr))
+                            : nullptr;
     if (!thread) {
         // No thread to be had: the work is done here, as it would have been
         // without one, only without the window answering meanwhile.
@@ -69,7 +78,7 @@ bool RunInBackground(std::function<void()> work) {
         for (;;) {
             if (!terminatedBefore && Application->Terminated())
                 break;
-            DWORD woke = MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            DWORD woke = MsgWaitForMultipleObjectsEx(1, &job->Done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             if (woke == WAIT_OBJECT_0) {
                 ended = true;
                 break;

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-// Runs work on a new thread and, until that thread has ended, dispatches this
+// Runs work on a new thread and, until the work has returned, dispatches this
 // thread's messages with the application busy (TApplication::BeginBusy).
 // There is no time limit. True when the work has ended (an exception it
 // raised is raised again here); false when the application was told to
