@@ -71,9 +71,10 @@ void Print(const char* label, std::vector<TSample> samples) {
     std::sort(delays.begin(), delays.end());
     auto at = [&](double q) { return delays[std::min(delays.size() - 1, static_cast<size_t>(q * delays.size()))]; };
     int over100 = static_cast<int>(std::count_if(delays.begin(), delays.end(), [](double d) { return d > 100; }));
-    std::printf("%s: %zu messages, median %.1f ms, 99th percentile %.1f ms, worst %.1f ms, %d over 100 ms, "
-                "%d unanswered\n",
-                label, delays.size(), at(0.5), at(0.99), delays.back(), over100, unanswered);
+    std::printf(
+        "%s: %zu messages, median %.1f ms, 99th percentile %.1f ms, worst %.1f ms, %d over 100 ms, "
+        "%d unanswered\n",
+        label, delays.size(), at(0.5), at(0.99), delays.back(), over100, unanswered);
 }
 }  // namespace
 

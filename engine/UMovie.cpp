@@ -273,16 +273,25 @@ std::optional<HRESULT> TMovie::RenderInBackground(const WCHAR* name) {
     std::wstring file = name;
     KeepMultithreadedApartment();
     FRendering = true;
-    bool ended = RunInBackground([graph, file, result] {
-        HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        *result = graph->RenderFile(file.c_str(), nullptr);
-        graph->Release();
-        if (SUCCEEDED(com))
-            CoUninitialize();
-    });
-    FRendering = false;
-    for (; FHeldNotifications > 0; --FHeldNotifications)
-        PostMessageA(Handle(), WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+    auto rendered = [this] {
+        FRendering = false;
+        for (; FHeldNotifications > 0; --FHeldNotifications)
+            PostMessageA(Handle(), WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+    };
+    bool ended = false;
+    try {
+        ended = RunInBackground([graph, file, result] {
+            HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            *result = graph->RenderFile(file.c_str(), nullptr);
+            graph->Release();
+            if (SUCCEEDED(com))
+                CoUninitialize();
+        });
+    } catch (...) {
+        rendered();
+        throw;
+    }
+    rendered();
     if (!ended)
         return std::nullopt;
     return *result;

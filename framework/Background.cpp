@@ -59,8 +59,8 @@ bool RunInBackground(std::function<void()> work) {
     auto job = std::make_shared<TJob>();
     job->Work = std::move(work);
     auto* share = new std::shared_ptr<TJob>(job);
-    auto thread = job->Done ? reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunJob, share, 0, nullptr))
-                            : nullptr;
+    auto thread =
+        job->Done ? reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunJob, share, 0, nullptr)) : nullptr;
     if (!thread) {
         // No thread to be had: the work is done here, as it would have been
         // without one, only without the window answering meanwhile.

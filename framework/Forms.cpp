@@ -378,10 +378,10 @@ namespace {
 // system (Alt with a key, F10) stay: they open the menu and close the window,
 // and any shortcut among them meets the busy rule when it runs its action.
 constexpr UINT InputIgnoredWhileBusy[] = {
-    WM_KEYDOWN,     WM_KEYUP,       WM_CHAR,          WM_DEADCHAR,     WM_LBUTTONDOWN, WM_LBUTTONUP,
-    WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP,   WM_RBUTTONDBLCLK, WM_MBUTTONDOWN, WM_MBUTTONUP,
-    WM_MBUTTONDBLCLK, WM_XBUTTONDOWN, WM_XBUTTONUP,   WM_XBUTTONDBLCLK, WM_MOUSEWHEEL,  WM_MOUSEHWHEEL,
-    WM_DROPFILES,
+    WM_KEYDOWN,       WM_KEYUP,         WM_CHAR,          WM_DEADCHAR,    WM_LBUTTONDOWN,
+    WM_LBUTTONUP,     WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,   WM_RBUTTONUP,   WM_RBUTTONDBLCLK,
+    WM_MBUTTONDOWN,   WM_MBUTTONUP,     WM_MBUTTONDBLCLK, WM_XBUTTONDOWN, WM_XBUTTONUP,
+    WM_XBUTTONDBLCLK, WM_MOUSEWHEEL,    WM_MOUSEHWHEEL,   WM_DROPFILES,
 };
 
 // A drop is the receiver's to finish, also one that is ignored.

@@ -26,19 +26,19 @@
 
 #include "dropfiles/DROPDST.h"
 #include "engine/UMovie.h"
+#include "framework/Background.h"
 #include "framework/Forms.h"
 #include "framework/Layout.h"
-#include "support/Drops.h"
 #include "support/Apartment.h"
 #include "support/BoxAnswerer.h"
+#include "support/Drops.h"
 #include "support/FaultGraph.h"
 #include "support/HostForm.h"
 #include "support/ProcessUsage.h"
-#include "support/Unmanaged.h"
 #include "support/Pump.h"
+#include "support/Unmanaged.h"
 #include "ui/UAbout.h"
 #include "ui/Unit1.h"
-#include "framework/Background.h"
 
 namespace {
 

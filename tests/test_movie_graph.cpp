@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/UMovie.h"
+#include "framework/Background.h"
 #include "framework/Forms.h"
 #include "support/Apartment.h"
 #include "support/Dialogs.h"
@@ -22,7 +23,6 @@
 #include "support/HostForm.h"
 #include "support/ProcessUsage.h"
 #include "support/Pump.h"
-#include "framework/Background.h"
 
 namespace {
 
