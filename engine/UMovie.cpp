@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdlib>
+#include <memory>
 
 #include "engine/Trace.h"
+#include "framework/Background.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
 #include "framework/TextConversion.h"
@@ -39,6 +41,22 @@ RECT Letterbox(int videoWidth, int videoHeight, int width, int height) {
     }
     int left = (width - w) / 2, top = (height - h) / 2;
     return {left, top, left + w, top + h};
+}
+
+// Keeps the multithreaded apartment for the life of the process once an
+// opening has used it. Otherwise each rendering thread, the apartment's only
+// one, would end it on leaving, and COM would unload the servers loaded into
+// it only to load them again for the next file. CoIncrementMTAUsage comes
+// with Windows 8 (and Wine); without it, nothing is kept.
+void KeepMultithreadedApartment() {
+    static const bool kept = [] {
+        using TIncrement = HRESULT(WINAPI*)(HANDLE*);
+        HMODULE ole = GetModuleHandleW(L"ole32.dll");
+        auto increment = ole ? reinterpret_cast<TIncrement>(GetProcAddress(ole, "CoIncrementMTAUsage")) : nullptr;
+        HANDLE cookie = nullptr;
+        return increment && SUCCEEDED(increment(&cookie));
+    }();
+    (void)kept;
 }
 }  // namespace
 
@@ -170,7 +188,7 @@ void TMovie::AttachWindows() {
     if (FMediaEventEx) {
         FMediaEventEx->SetNotifyWindow(self, WM_GRAPHNOTIFY, GraphNotifyInstance);
         // An event queued while no window listened was announced to nobody.
-        PostMessage(FHandle, WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+        PostMessageW(FHandle, WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
     }
     if (FVideoWindow) {
         FVideoWindow->put_Owner(self);
@@ -297,6 +315,72 @@ void TMovie::ReleaseGraph() {
     TraceMark("release.done");
 }
 
+// Threading. The graph manager is created in BuildGraph on this, the
+// user-interface thread, in its single-threaded apartment (with
+// CLSID_FilterGraph, DirectShow creates the filters, and owns their windows,
+// on a thread of its own), and every call but RenderFile is made from here.
+// RenderFile alone runs on a worker thread, because parsing a file and
+// loading its decoders can take long or never end, and the window must go on
+// painting and be closable meanwhile. The graph manager is made to be called
+// from any thread (it locks its own state; DirectShow's streaming threads call
+// it too), so the worker calls it directly: a marshalled proxy would only send
+// the call back to this thread. The worker enters the multithreaded
+// apartment, as a thread without a message loop must, for what RenderFile
+// creates on it. Graph notifications go to the control's window, named in
+// BuildGraph; the video window's owner and message drain are set after
+// RenderFile, here, where the control's window lives. While the worker runs,
+// this thread makes no call on the graph (notifications wait), and the
+// waiting gives each side the other's work complete.
+std::optional<HRESULT> TMovie::RenderInBackground(const WCHAR* name) {
+    // The worker's own reference and copy of the name: if it is given up on,
+    // it keeps what it uses.
+    IGraphBuilder* graph = FGraphBuilder.Get();
+    graph->AddRef();
+    auto result = std::make_shared<HRESULT>(E_FAIL);
+    std::wstring file = name;
+    KeepMultithreadedApartment();
+    FRendering = true;
+    auto rendered = [this] {
+        FRendering = false;
+        for (; FHeldNotifications > 0; --FHeldNotifications)
+            PostMessageW(Handle(), WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+    };
+    bool ended = false;
+    try {
+        ended = RunInBackground([graph, file, result] {
+            HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            *result = graph->RenderFile(file.c_str(), nullptr);
+            graph->Release();
+            if (SUCCEEDED(com))
+                CoUninitialize();
+        });
+    } catch (...) {
+        rendered();
+        throw;
+    }
+    rendered();
+    if (!ended)
+        return std::nullopt;
+    return *result;
+}
+
+void TMovie::AbandonGraph() {
+    FMediaControl.Reset();
+    FMediaSeeking.Reset();
+    FBasicAudio.Reset();
+    FBasicVideo.Reset();
+    FVideoWindow.Reset();
+    FMediaEventEx.Reset();
+    FGraphBuilder.Reset();
+    FSampleGrabber.Reset();
+    FGrabberFilter.Reset();
+    while (FComEntries > 0) {
+        --FComEntries;
+        CoUninitialize();
+    }
+    FState = msClosed;
+}
+
 // -------------------------------------------------------- loading and transport
 
 void TMovie::OpenFile(const std::string& fileName) {
@@ -315,7 +399,13 @@ void TMovie::OpenFile(const std::string& fileName) {
     FFileName = fileName;
     WCHAR name[NameBufferLength] = {};
     Utf8ToWide(fileName).copy(name, NameBufferLength - 1);
-    HRESULT rendered = FGraphBuilder->RenderFile(name, nullptr);
+    std::optional<HRESULT> result = RenderInBackground(name);
+    if (!result) {
+        // The window was closed meanwhile: nothing more happens here.
+        AbandonGraph();
+        return;
+    }
+    HRESULT rendered = *result;
     TraceMark("open.rendered");
     if (rendered != S_OK) {
         Application->ShowMessage("このファイルは再生できません");
@@ -450,6 +540,10 @@ void TMovie::WMGraphNotify(TMessage& message) {
     TPanel::WndProc(message);
     if (message.LParam != GraphNotifyInstance)
         return;
+    if (FRendering) {
+        ++FHeldNotifications;
+        return;
+    }
     if (Application->Terminated())
         return;
     if (!FMediaEventEx)

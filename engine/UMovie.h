@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/DirectShow.h"
@@ -83,6 +84,12 @@ private:
     void AttachWindows();
     bool IsSecondPress(const TMessage& message);
     void DetachWindows();
+    // RenderFile off this thread; no result when the application was told
+    // to terminate first.
+    std::optional<HRESULT> RenderInBackground(const WCHAR* name);
+    // Lets go of a graph that another thread may still be inside, without
+    // calling it.
+    void AbandonGraph();
 
     TTimer* FTimer = nullptr;
     TComPtr<IGraphBuilder> FGraphBuilder;
@@ -117,4 +124,8 @@ private:
     // How many times BuildGraph entered COM since the last ReleaseGraph: each
     // successful CoInitialize is matched by exactly one CoUninitialize.
     int FComEntries = 0;
+    // While RenderFile runs on its own thread, graph notifications wait
+    // (counted here) and are posted again once it is back.
+    bool FRendering = false;
+    int FHeldNotifications = 0;
 };

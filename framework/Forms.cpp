@@ -1,8 +1,10 @@
 #include "framework/Forms.h"
 
 #include <objbase.h>
+#include <shellapi.h>
 
 #include "framework/ActnList.h"
+#include "framework/Background.h"
 #include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
@@ -392,6 +394,24 @@ bool TCustomForm::SetProperty(const std::string& name, const TLayoutValue& v) {
 
 // -------------------------------------------------------------- TApplication
 
+namespace {
+// The message numbers IgnoredWhileBusy holds true for. Keys that go to the
+// system (Alt with a key, F10) stay: they open the menu and close the window,
+// and any shortcut among them meets the busy rule when it runs its action.
+constexpr UINT InputIgnoredWhileBusy[] = {
+    WM_KEYDOWN,       WM_KEYUP,         WM_CHAR,          WM_DEADCHAR,    WM_LBUTTONDOWN,
+    WM_LBUTTONUP,     WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,   WM_RBUTTONUP,   WM_RBUTTONDBLCLK,
+    WM_MBUTTONDOWN,   WM_MBUTTONUP,     WM_MBUTTONDBLCLK, WM_XBUTTONDOWN, WM_XBUTTONUP,
+    WM_XBUTTONDBLCLK, WM_MOUSEWHEEL,    WM_MOUSEHWHEEL,   WM_DROPFILES,
+};
+
+// A drop is the receiver's to finish, also one that is ignored.
+void DiscardInput(const MSG& msg) {
+    if (msg.message == WM_DROPFILES)
+        DragFinish(reinterpret_cast<HDROP>(msg.wParam));
+}
+}  // namespace
+
 void TApplication::Initialize() {
     FComInitialized = SUCCEEDED(CoInitialize(nullptr));
 }
@@ -403,6 +423,10 @@ void TApplication::Finalize() {
         CoUninitialize();
         FComInitialized = false;
     }
+    // A thread left inside a call that may never return can hold locks that
+    // an orderly exit waits for (the loader's, a decoder's): end right here.
+    if (AbandonedWorkRunning())
+        TerminateProcess(GetCurrentProcess(), 0);
 }
 
 void TApplication::Notification(TComponent* component, TOperation operation) {
@@ -423,6 +447,10 @@ bool TApplication::HandleMessage(bool wait) {
     } else if (msg.message == WM_QUIT) {
         FTerminated = true;
         return false;
+    }
+    if (FBusy > 0 && IgnoredWhileBusy(msg.message)) {
+        DiscardInput(msg);
+        return true;
     }
     if (IsShortCutMessage(msg))
         return true;
@@ -453,6 +481,30 @@ bool TApplication::IsShortCutMessage(const MSG& msg) {
         HandleException(form);
         return true;
     }
+}
+
+bool IgnoredWhileBusy(UINT message) {
+    for (UINT m : InputIgnoredWhileBusy)
+        if (m == message)
+            return true;
+    return false;
+}
+
+void TApplication::BeginBusy() {
+    ++FBusy;
+}
+
+void TApplication::EndBusy() {
+    if (FBusy == 1) {
+        // Input that came while busy may still be queued, or still be on its
+        // way from the window system (which this look fetches too).
+        MSG msg;
+        for (UINT m : InputIgnoredWhileBusy)
+            while (PeekMessageW(&msg, nullptr, m, m, PM_REMOVE))
+                DiscardInput(msg);
+    }
+    if (FBusy > 0)
+        --FBusy;
 }
 
 void TApplication::ProcessMessages() {

@@ -123,7 +123,9 @@ public:
 
     // Enters COM for the user-interface thread.
     void Initialize();
-    // Destroys the forms, newest first, and leaves COM.
+    // Destroys the forms, newest first, and leaves COM. When work that was
+    // given up on still runs (see RunInBackground), the process then ends at
+    // once with exit code 0 instead of returning.
     void Finalize();
 
     template <class T>
@@ -152,6 +154,16 @@ public:
     // window. True when it did.
     bool IsShortCutMessage(const MSG& msg);
 
+    // While the application is busy (between BeginBusy and the matching
+    // EndBusy, which nest), the user's input that would start something else
+    // is ignored, not kept for later: clicks and keys in client areas, dropped
+    // files, and every menu item, action and shortcut but those marked to run
+    // while busy. Painting, timers, moving, sizing and closing go on.
+    void BeginBusy();
+    // Leaving the last busy state also discards such input still queued.
+    void EndBusy();
+    bool Busy() const { return FBusy > 0; }
+
     std::string Title;
 
     // The plain message box: modal, centred on the screen, the title as
@@ -170,6 +182,11 @@ private:
     TCustomForm* FMainForm = nullptr;
     bool FTerminated = false;
     bool FComInitialized = false;
+    int FBusy = 0;
 };
+
+// Whether a queued message of this number is the user's input that a busy
+// application ignores (see TApplication::BeginBusy).
+bool IgnoredWhileBusy(UINT message);
 
 extern TApplication* Application;

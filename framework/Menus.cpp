@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/ActnList.h"
+#include "framework/Forms.h"
 #include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
@@ -137,7 +138,7 @@ void TMenuItem::Remove(TMenuItem* item) {
 void TMenuItem::Click() {
     if (Action())
         FAction->Execute();
-    else if (OnClick)
+    else if (OnClick && !Application->Busy())
         OnClick(this);
 }
 

@@ -46,7 +46,8 @@ public:
     // The number the item's WM_COMMAND carries.
     WORD Command() const { return FCommand; }
 
-    // Runs the action, or OnClick for an item without one.
+    // Runs the action, or OnClick for an item without one (which, like an
+    // action not marked otherwise, is ignored while the application is busy).
     void Click();
     TNotifyEvent OnClick;
 

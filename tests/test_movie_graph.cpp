@@ -15,12 +15,14 @@
 #include <vector>
 
 #include "engine/UMovie.h"
+#include "framework/Background.h"
 #include "framework/Forms.h"
 #include "framework/TextConversion.h"
 #include "support/Apartment.h"
 #include "support/Dialogs.h"
 #include "support/DirectShowStubs.h"
 #include "support/HostForm.h"
+#include "support/ProcessUsage.h"
 #include "support/Pump.h"
 #include "ui/PlayerControls.h"
 
@@ -170,6 +172,7 @@ struct FakeGraph : StubGraphBuilder,
     HRESULT IdealSize_hr = S_OK;
     std::deque<FakeEvent> Events;
     std::function<void()> OnStop;  // runs inside IMediaControl::Stop
+    std::function<void()> InRenderFile;  // runs inside RenderFile, on its thread
 
     // What happened.
     std::vector<std::unique_ptr<FakeFilter>> Owned;
@@ -180,6 +183,9 @@ struct FakeGraph : StubGraphBuilder,
     LONG RefsAtEnumFilters = 0;
     std::wstring RenderedName;
     bool PlayListGiven = false;
+    bool Rendering = false;  // inside RenderFile, where no other call may come
+    DWORD RenderThread = 0;
+    APTTYPE RenderApartment = APTTYPE_CURRENT;
     bool Stopped = true;  // a new graph is stopped
     int RunCalls = 0, PauseCalls = 0, StopCalls = 0;
     std::vector<LONGLONG> Seeks;
@@ -255,6 +261,14 @@ struct FakeGraph : StubGraphBuilder,
         return AddFilter_hr;
     }
     HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR file, LPCWSTR playList) override {
+        RenderThread = GetCurrentThreadId();
+        APTTYPEQUALIFIER qualifier;
+        if (FAILED(CoGetApartmentType(&RenderApartment, &qualifier)))
+            RenderApartment = APTTYPE_CURRENT;
+        Rendering = true;
+        if (InRenderFile)
+            InRenderFile();
+        Rendering = false;
         RenderedName = file;
         PlayListGiven = playList != nullptr;
         if (RenderFile_hr == S_OK)
@@ -299,6 +313,7 @@ struct FakeGraph : StubGraphBuilder,
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Stop() override {
+        EXPECT_FALSE(Rendering) << "graph stopped while RenderFile runs";
         ++StopCalls;
         Stopped = true;
         if (OnStop)
@@ -313,6 +328,7 @@ struct FakeGraph : StubGraphBuilder,
         return Duration_hr;
     }
     HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override {
+        EXPECT_FALSE(Rendering) << "position asked for while RenderFile runs";
         ++GetPositionsCalls;
         *current = Current;
         *stop = Duration;
@@ -405,6 +421,7 @@ struct FakeGraph : StubGraphBuilder,
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetEvent(LONG* code, LONG_PTR* p1, LONG_PTR* p2, LONG timeout) override {
+        EXPECT_FALSE(Rendering) << "event fetched while RenderFile runs";
         ++GetEventCalls;
         EXPECT_EQ(timeout, 10);
         if (Events.empty())
@@ -1188,6 +1205,121 @@ TEST_F(MovieGraph, ControlDestroyedOnItsOwnTakesItsTimerAlong) {
     EXPECT_EQ(FindTimer(Owner.get()), nullptr);
     EXPECT_FALSE(IsWindow(timerWindow));
     EXPECT_EQ(Graph.Refs, 1);
+}
+
+// ------------------------------------------------ rendering off the window's thread
+
+// A manual-reset event, closed with the scope.
+struct TGate {
+    HANDLE Handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ~TGate() { CloseHandle(Handle); }
+    void Open() { SetEvent(Handle); }
+    bool Wait(DWORD ms) { return WaitForSingleObject(Handle, ms) == WAIT_OBJECT_0; }
+};
+
+TEST_F(MovieGraph, RenderingRunsOnAWorkerWhileTheWindowKeepsAnswering) {
+    TGate entered, release;
+    Graph.InRenderFile = [&] {
+        entered.Open();
+        release.Wait(20000);
+    };
+    Graph.Events.push_back({S_OK, EC_PAUSED, EC_PAUSED * 100, EC_PAUSED * 1000});
+    HWND control = Movie->Handle();
+    const DWORD threadsBefore = CountThreads();
+
+    // From another thread, as the window system or a script would: messages
+    // sent with a time-out, a repaint asked for, a graph notification posted.
+    int answered = 0;
+    DWORD slowest = 0;
+    bool repainted = false;
+    std::thread outside([&] {
+        if (!entered.Wait(10000)) {
+            release.Open();
+            return;
+        }
+        for (int i = 0; i < 20; ++i) {
+            DWORD start = GetTickCount();
+            DWORD_PTR result = 0;
+            if (SendMessageTimeoutA(control, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result))
+                ++answered;
+            slowest = std::max(slowest, GetTickCount() - start);
+            Sleep(10);
+        }
+        InvalidateRect(control, nullptr, TRUE);
+        for (int i = 0; i < 100 && !repainted; ++i) {
+            RECT r;
+            repainted = !GetUpdateRect(control, &r, FALSE);
+            Sleep(10);
+        }
+        PostMessageA(control, WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+        Sleep(50);
+        release.Open();
+    });
+    Movie->OpenFile(File);
+    outside.join();
+
+    EXPECT_EQ(answered, 20);
+    EXPECT_LT(slowest, 100u);
+    EXPECT_TRUE(repainted);
+    EXPECT_NE(Graph.RenderThread, GetCurrentThreadId());
+    EXPECT_EQ(Graph.RenderApartment, APTTYPE_MTA);
+    // The opening ends as it always did.
+    EXPECT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(Movie->VideoWidth(), 640);
+    EXPECT_EQ(Movie->VideoHeight(), 480);
+    EXPECT_EQ(Movie->MaxIdealWidth(), 1280);
+    using P = std::pair<int64_t, int64_t>;
+    EXPECT_EQ(Log.Positions, (std::vector<P>{{0, Graph.Duration}, {0, Graph.Duration}}));
+    EXPECT_EQ(Graph.Owner, reinterpret_cast<OAHWND>(control));
+    EXPECT_EQ(Graph.Refs, 1 + 7) << "the worker's own reference was not given back";
+    // The notification that came meanwhile is taken now, once.
+    EXPECT_EQ(Graph.GetEventCalls, 0);
+    PumpFor(100);
+    EXPECT_EQ(Graph.GetEventCalls, 1);
+    EXPECT_EQ(Graph.FreedCodes, std::vector<long>{EC_PAUSED});
+    // The worker is gone.
+    EXPECT_TRUE(PumpUntil([&] { return CountThreads() <= threadsBefore; }, 2000))
+        << CountThreads() << " threads, " << threadsBefore << " before";
+}
+
+TEST_F(MovieGraph, TerminatingWhileRenderingGivesTheGraphUpUntouched) {
+    Open();
+    Movie->PlayPause();
+    TGate entered, release;
+    Graph.InRenderFile = [&] {
+        entered.Open();
+        release.Wait(20000);
+    };
+    Log.Positions.clear();
+    int stops = Graph.StopCalls, owners = Graph.OwnerCalls;
+    RunSoon(
+        [&] {
+            EXPECT_TRUE(entered.Wait(5000));
+            Application->Terminate();
+        },
+        50);
+    DWORD start = GetTickCount();
+    Movie->OpenFile(File);
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_TRUE(AbandonedWorkRunning());
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "loops further out were not told";
+    // The old graph went as usual; the new one is let go without a call.
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_EQ(Graph.StopCalls, stops + 1);
+    EXPECT_EQ(Graph.OwnerCalls, owners + 1) << "only the old video window's owner taken away";
+    EXPECT_EQ(Graph.Refs, 1 + 1) << "only the worker still holds the graph";
+    EXPECT_TRUE(Log.Positions.empty());
+    EXPECT_TRUE(ComEntered());
+
+    // When it does end, nothing changes but that the worker lets go.
+    release.Open();
+    EXPECT_TRUE(PumpUntil([] { return !AbandonedWorkRunning(); }, 5000));
+    EXPECT_EQ(Graph.Refs, 1);
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_TRUE(Log.Positions.empty());
+    EXPECT_EQ(Graph.StopCalls, stops + 1);
+    EXPECT_EQ(Boxes->Count(), 0u);
 }
 
 // COM the thread cannot enter (it already lives in the multithreaded
