@@ -2,8 +2,12 @@
 
 #include "framework/Forms.h"
 #include "framework/Layout.h"
+#include "framework/TextConversion.h"
 
-TDropShellCalls DropShellCalls = {&::IsWindow, &::DragAcceptFiles, &::DragQueryFileA, &::DragQueryPoint, &::DragFinish};
+#include <algorithm>
+#include <vector>
+
+TDropShellCalls DropShellCalls = {&::IsWindow, &::DragAcceptFiles, &::DragQueryFileW, &::DragQueryPoint, &::DragFinish};
 
 namespace {
 const bool registered = RegisterComponentClass<TDropDst>("TDropDst");
@@ -90,13 +94,16 @@ void TDropDst::DoFileDrop(HDROP drop) {
     if (!OnFileDrop)
         return;
     TStringList files;  // freed however the handler ends
-    UINT count = DropShellCalls.DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    UINT count = DropShellCalls.DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        // One more than offered, and cleared each time: the name always ends
-        // in a zero, and a failed query cannot repeat the previous name.
-        char buffer[MAX_PATH + 1] = {};
-        DropShellCalls.DragQueryFileA(drop, i, buffer, MAX_PATH);
-        files.Add(buffer);
+        // The name's own length first, so that a long name arrives whole (no
+        // Windows path is longer than 32767 units). Room for more than is
+        // offered, and cleared each time: the name always ends in a zero, and
+        // a failed query cannot repeat the previous name.
+        UINT length = std::min<UINT>(DropShellCalls.DragQueryFileW(drop, i, nullptr, 0), 32767);
+        std::vector<wchar_t> buffer(static_cast<size_t>(length) + 2, L'\0');
+        DropShellCalls.DragQueryFileW(drop, i, buffer.data(), length + 1);
+        files.Add(WideToUtf8(buffer.data()));
     }
     POINT point{};
     DropShellCalls.DragQueryPoint(drop, &point);

@@ -1,5 +1,6 @@
 // TDropDst: makes the hooked window accept files dragged from the shell and
-// turns each drop into one OnFileDrop call with every name and the point.
+// turns each drop into one OnFileDrop call with every name (whole, in UTF-8)
+// and the point.
 #pragma once
 
 #include "dropfiles/CTLHOOK.h"
@@ -14,7 +15,7 @@ using TFileDropEvent = TMethod<TObject*, TStrings*, int, int>;
 struct TDropShellCalls {
     BOOL(WINAPI* IsWindow)(HWND);
     void(WINAPI* DragAcceptFiles)(HWND, BOOL);
-    UINT(WINAPI* DragQueryFileA)(HDROP, UINT, LPSTR, UINT);
+    UINT(WINAPI* DragQueryFileW)(HDROP, UINT, LPWSTR, UINT);
     BOOL(WINAPI* DragQueryPoint)(HDROP, POINT*);
     void(WINAPI* DragFinish)(HDROP);
 };

@@ -7,8 +7,9 @@
 
 namespace {
 FILE* OpenTrace() {
-    const char* path = std::getenv("PELORIN_TRACE");
-    return path && *path ? std::fopen(path, "a") : nullptr;
+    // Read wide, so that a trace file in a folder of any name is found.
+    const wchar_t* path = _wgetenv(L"PELORIN_TRACE");
+    return path && *path ? _wfopen(path, L"a") : nullptr;
 }
 }  // namespace
 

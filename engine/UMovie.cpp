@@ -1,10 +1,14 @@
 #include "engine/UMovie.h"
 
 #include <array>
+#include <cstdlib>
+#include <memory>
 
 #include "engine/Trace.h"
+#include "framework/Background.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
+#include "framework/TextConversion.h"
 
 const LONG VolumeTable[8] = {-10000, -4800, -2400, -1200, -600, -300, -150, 0};
 
@@ -22,8 +26,37 @@ static_assert(VideoWindowStyle == 0x46000000);
 // can be given: a pattern is no name, and the converted name must fit the
 // buffer with its terminator.
 bool IsPlayableName(const std::string& name) {
-    int units = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
-    return units > 0 && units <= NameBufferLength && FileExists(name);
+    return Utf16Length(name) + 1 <= NameBufferLength && FileExists(name);
+}
+
+// The largest picture with the video's ratio that fits the area, centred.
+// A video of unknown size fills the area.
+RECT Letterbox(int videoWidth, int videoHeight, int width, int height) {
+    if (videoWidth <= 0 || videoHeight <= 0 || width <= 0 || height <= 0)
+        return {0, 0, width, height};
+    int w = width, h = RoundHalfEven(static_cast<double>(width) * videoHeight / videoWidth);
+    if (h > height) {
+        h = height;
+        w = RoundHalfEven(static_cast<double>(height) * videoWidth / videoHeight);
+    }
+    int left = (width - w) / 2, top = (height - h) / 2;
+    return {left, top, left + w, top + h};
+}
+
+// Keeps the multithreaded apartment for the life of the process once an
+// opening has used it. Otherwise each rendering thread, the apartment's only
+// one, would end it on leaving, and COM would unload the servers loaded into
+// it only to load them again for the next file. CoIncrementMTAUsage comes
+// with Windows 8 (and Wine); without it, nothing is kept.
+void KeepMultithreadedApartment() {
+    static const bool kept = [] {
+        using TIncrement = HRESULT(WINAPI*)(HANDLE*);
+        HMODULE ole = GetModuleHandleW(L"ole32.dll");
+        auto increment = ole ? reinterpret_cast<TIncrement>(GetProcAddress(ole, "CoIncrementMTAUsage")) : nullptr;
+        HANDLE cookie = nullptr;
+        return increment && SUCCEEDED(increment(&cookie));
+    }();
+    (void)kept;
 }
 }  // namespace
 
@@ -123,7 +156,59 @@ void TMovie::SetVideoPosition(int left, int top, int width, int height) {
 }
 
 void TMovie::FitVideo() {
-    SetVideoPosition(0, 0, Width(), Height());
+    if (!FKeepAspect) {
+        SetVideoPosition(0, 0, Width(), Height());
+        return;
+    }
+    RECT r = Letterbox(FVideoWidth, FVideoHeight, Width(), Height());
+    SetVideoPosition(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TMovie::SetKeepAspect(bool value) {
+    FKeepAspect = value;
+    FitVideo();
+}
+
+// ------------------------------------------------------------ native window
+
+void TMovie::CreateWnd() {
+    TPanel::CreateWnd();
+    AttachWindows();
+}
+
+void TMovie::DestroyWnd() {
+    DetachWindows();
+    TPanel::DestroyWnd();
+}
+
+void TMovie::AttachWindows() {
+    if (FState == msClosed)
+        return;
+    OAHWND self = reinterpret_cast<OAHWND>(FHandle);
+    if (FMediaEventEx) {
+        FMediaEventEx->SetNotifyWindow(self, WM_GRAPHNOTIFY, GraphNotifyInstance);
+        // An event queued while no window listened was announced to nobody.
+        PostMessageW(FHandle, WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+    }
+    if (FVideoWindow) {
+        FVideoWindow->put_Owner(self);
+        FVideoWindow->put_MessageDrain(self);
+        FVideoWindow->put_WindowStyle(VideoWindowStyle);
+        FitVideo();
+        FVideoWindow->put_Visible(OATRUE);
+    }
+}
+
+void TMovie::DetachWindows() {
+    if (FState == msClosed)
+        return;
+    if (FMediaEventEx)
+        FMediaEventEx->SetNotifyWindow(0, 0, 0);
+    if (FVideoWindow) {
+        FVideoWindow->put_Visible(OAFALSE);
+        FVideoWindow->put_MessageDrain(0);
+        FVideoWindow->put_Owner(0);
+    }
 }
 
 // ------------------------------------------------------------ graph lifecycle
@@ -230,6 +315,72 @@ void TMovie::ReleaseGraph() {
     TraceMark("release.done");
 }
 
+// Threading. The graph manager is created in BuildGraph on this, the
+// user-interface thread, in its single-threaded apartment (with
+// CLSID_FilterGraph, DirectShow creates the filters, and owns their windows,
+// on a thread of its own), and every call but RenderFile is made from here.
+// RenderFile alone runs on a worker thread, because parsing a file and
+// loading its decoders can take long or never end, and the window must go on
+// painting and be closable meanwhile. The graph manager is made to be called
+// from any thread (it locks its own state; DirectShow's streaming threads call
+// it too), so the worker calls it directly: a marshalled proxy would only send
+// the call back to this thread. The worker enters the multithreaded
+// apartment, as a thread without a message loop must, for what RenderFile
+// creates on it. Graph notifications go to the control's window, named in
+// BuildGraph; the video window's owner and message drain are set after
+// RenderFile, here, where the control's window lives. While the worker runs,
+// this thread makes no call on the graph (notifications wait), and the
+// waiting gives each side the other's work complete.
+std::optional<HRESULT> TMovie::RenderInBackground(const WCHAR* name) {
+    // The worker's own reference and copy of the name: if it is given up on,
+    // it keeps what it uses.
+    IGraphBuilder* graph = FGraphBuilder.Get();
+    graph->AddRef();
+    auto result = std::make_shared<HRESULT>(E_FAIL);
+    std::wstring file = name;
+    KeepMultithreadedApartment();
+    FRendering = true;
+    auto rendered = [this] {
+        FRendering = false;
+        for (; FHeldNotifications > 0; --FHeldNotifications)
+            PostMessageW(Handle(), WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+    };
+    bool ended = false;
+    try {
+        ended = RunInBackground([graph, file, result] {
+            HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            *result = graph->RenderFile(file.c_str(), nullptr);
+            graph->Release();
+            if (SUCCEEDED(com))
+                CoUninitialize();
+        });
+    } catch (...) {
+        rendered();
+        throw;
+    }
+    rendered();
+    if (!ended)
+        return std::nullopt;
+    return *result;
+}
+
+void TMovie::AbandonGraph() {
+    FMediaControl.Reset();
+    FMediaSeeking.Reset();
+    FBasicAudio.Reset();
+    FBasicVideo.Reset();
+    FVideoWindow.Reset();
+    FMediaEventEx.Reset();
+    FGraphBuilder.Reset();
+    FSampleGrabber.Reset();
+    FGrabberFilter.Reset();
+    while (FComEntries > 0) {
+        --FComEntries;
+        CoUninitialize();
+    }
+    FState = msClosed;
+}
+
 // -------------------------------------------------------- loading and transport
 
 void TMovie::OpenFile(const std::string& fileName) {
@@ -247,8 +398,14 @@ void TMovie::OpenFile(const std::string& fileName) {
     }
     FFileName = fileName;
     WCHAR name[NameBufferLength] = {};
-    MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, name, NameBufferLength);
-    HRESULT rendered = FGraphBuilder->RenderFile(name, nullptr);
+    Utf8ToWide(fileName).copy(name, NameBufferLength - 1);
+    std::optional<HRESULT> result = RenderInBackground(name);
+    if (!result) {
+        // The window was closed meanwhile: nothing more happens here.
+        AbandonGraph();
+        return;
+    }
+    HRESULT rendered = *result;
     TraceMark("open.rendered");
     if (rendered != S_OK) {
         Application->ShowMessage("このファイルは再生できません");
@@ -327,19 +484,66 @@ void TMovie::Stop() {
         FOnPosition(FPosition, FDuration);
 }
 
+void TMovie::Seek(int64_t position) {
+    if (!FMediaControl || FState == msClosed)
+        return;
+    // As for the rewind in PlayPause: a graph that is not stopped may lose a
+    // stream's end when it is seeked, so it is stopped for the seek.
+    FMediaControl->Stop();
+    SetPosition(position);
+    if (FState == msPlaying) {
+        FMediaControl->Run();
+    } else {
+        FMediaControl->Pause();
+        if (FState == msStopped && position > 0)
+            FState = msPaused;
+    }
+}
+
+void TMovie::Finish() {
+    if (FState == msClosed)
+        return;
+    Stop();
+    FState = msStopped;
+    if (FAutoClose && FOnComplete)
+        FOnComplete(this);
+}
+
 // ---------------------------------------------------------- graph events
 
 void TMovie::WndProc(TMessage& message) {
-    if (message.Msg == WM_GRAPHNOTIFY)
+    if (message.Msg == WM_GRAPHNOTIFY) {
         WMGraphNotify(message);
-    else
-        TPanel::WndProc(message);
+        return;
+    }
+    // The video window hands on its presses as they come, without making a
+    // double-click of two quick ones: that is done here, as the system would.
+    if (message.Msg == WM_LBUTTONDOWN && IsSecondPress(message))
+        message.Msg = WM_LBUTTONDBLCLK;
+    TPanel::WndProc(message);
+}
+
+bool TMovie::IsSecondPress(const TMessage& message) {
+    POINT point{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+    LONG time = GetMessageTime();
+    bool second = FPressed && static_cast<DWORD>(time - FPressTime) <= GetDoubleClickTime() &&
+                  std::abs(point.x - FPressPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                  std::abs(point.y - FPressPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    // A third quick press starts over, as after a system double-click.
+    FPressed = !second;
+    FPressTime = time;
+    FPressPoint = point;
+    return second;
 }
 
 void TMovie::WMGraphNotify(TMessage& message) {
     TPanel::WndProc(message);
     if (message.LParam != GraphNotifyInstance)
         return;
+    if (FRendering) {
+        ++FHeldNotifications;
+        return;
+    }
     if (Application->Terminated())
         return;
     if (!FMediaEventEx)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/DirectShow.h"
@@ -26,12 +27,22 @@ public:
     void PlayPause();
     // Rewinds to the start and shows the first frame.
     void Stop();
+    // Moves to a position, playing on or paused as before (stopped at the
+    // start, it is then paused there).
+    void Seek(int64_t position);
+    // Ends the movie as its own end does: rewound, and OnComplete raised
+    // where the control closes at the end.
+    void Finish();
 
     int64_t GetPosition();
     void SetPosition(int64_t position);
     void SetVolume(int level);
     void SetVideoPosition(int left, int top, int width, int height);
     void FitVideo();
+    // With KeepAspect the picture keeps the video's ratio, as large as fits
+    // and centred on the control's colour, instead of filling the control.
+    bool KeepAspect() const { return FKeepAspect; }
+    void SetKeepAspect(bool value);
 
     bool BuildGraph();
     void ReleaseGraph();
@@ -55,6 +66,11 @@ public:
     void SetOnComplete(TNotifyEvent handler) { FOnComplete = handler; }
 
 protected:
+    // A new native window (a form that changes its frame makes new windows for
+    // its controls) takes over the video window and the graph's events; the
+    // old one lets go of them first, so that neither dies with it.
+    void CreateWnd() override;
+    void DestroyWnd() override;
     void WndProc(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
     void WMGraphNotify(TMessage& message);
@@ -65,6 +81,15 @@ private:
     void DefaultPosition(int64_t position, int64_t duration);
     void DefaultComplete(TObject* sender);
     void RemoveAllFilters();
+    void AttachWindows();
+    bool IsSecondPress(const TMessage& message);
+    void DetachWindows();
+    // RenderFile off this thread; no result when the application was told
+    // to terminate first.
+    std::optional<HRESULT> RenderInBackground(const WCHAR* name);
+    // Lets go of a graph that another thread may still be inside, without
+    // calling it.
+    void AbandonGraph();
 
     TTimer* FTimer = nullptr;
     TComPtr<IGraphBuilder> FGraphBuilder;
@@ -89,9 +114,18 @@ private:
     int32_t FVideoHeight = 0;
     std::string FFileName;
     bool FAutoClose = false;
+    bool FKeepAspect = false;
+    // The last press of the left button that the video window handed on.
+    LONG FPressTime = 0;
+    POINT FPressPoint{};
+    bool FPressed = false;
     TPositionEvent FOnPosition;
     TNotifyEvent FOnComplete;
     // How many times BuildGraph entered COM since the last ReleaseGraph: each
     // successful CoInitialize is matched by exactly one CoUninitialize.
     int FComEntries = 0;
+    // While RenderFile runs on its own thread, graph notifications wait
+    // (counted here) and are posted again once it is back.
+    bool FRendering = false;
+    int FHeldNotifications = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/Forms.h"
 #include "framework/Layout.h"
 
 namespace {
@@ -27,6 +28,8 @@ void TAction::SetActionList(TActionList* list) {
 bool TAction::Execute() {
     if (!OnExecute)
         return false;
+    if (Application->Busy() && !FRunsWhileBusy)
+        return true;
     OnExecute(this);
     return true;
 }
@@ -36,6 +39,8 @@ bool TAction::SetProperty(const std::string& name, const TLayoutValue& v) {
         FCaption = v.Str;
     else if (name == "ShortCut")
         FShortCut = static_cast<TShortCut>(v.Int);
+    else if (name == "RunsWhileBusy")
+        FRunsWhileBusy = v.IsIdent("True");
     else if (name == "OnExecute")
         OnExecute = LayoutMethod<TNotifyEvent>(this, v);
     else

@@ -18,7 +18,13 @@ public:
     TActionList* ActionList() const { return FActionList; }
     void SetActionList(TActionList* list);
 
-    // Runs OnExecute; false when there is none.
+    // Whether the action runs while the application is busy (closing the
+    // window, say); any other is then ignored.
+    bool RunsWhileBusy() const { return FRunsWhileBusy; }
+    void SetRunsWhileBusy(bool value) { FRunsWhileBusy = value; }
+
+    // Runs OnExecute; false when there is none. An action that may not run
+    // while the application is busy is then ignored, and counts as run.
     bool Execute();
     TNotifyEvent OnExecute;
 
@@ -29,6 +35,7 @@ private:
     std::string FCaption;
     TShortCut FShortCut = 0;
     TActionList* FActionList = nullptr;
+    bool FRunsWhileBusy = false;
 };
 
 class TActionList : public TComponent {

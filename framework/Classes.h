@@ -75,7 +75,7 @@ struct TLayoutValue {
     enum TKind { vkInteger, vkString, vkIdent };
     TKind Kind = vkInteger;
     int64_t Int = 0;
-    std::string Str;  // text of a string (code page 932) or an identifier
+    std::string Str;  // text of a string (UTF-8) or an identifier
 
     bool IsIdent(const char* s) const { return Kind == vkIdent && Str == s; }
 };

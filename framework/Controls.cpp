@@ -4,9 +4,10 @@
 #include <map>
 
 #include "framework/Forms.h"
+#include "framework/TextConversion.h"
 
 namespace {
-const char kControlProp[] = "PelorinControl";
+const wchar_t kControlProp[] = L"PelorinControl";
 
 // The control whose window CreateWindowEx is making: the first message of a
 // new window (which may come before WM_NCCREATE) binds the two.
@@ -82,6 +83,11 @@ void TControl::Click() {
         OnClick(this);
 }
 
+void TControl::DblClick() {
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
 void TControl::Resize() {
     if (OnResize)
         OnResize(this);
@@ -106,6 +112,8 @@ bool TControl::SetProperty(const std::string& name, const TLayoutValue& v) {
         SetAlign(v.IsIdent("alClient") ? alClient : alNone);
     else if (name == "OnClick")
         OnClick = LayoutMethod<TNotifyEvent>(this, v);
+    else if (name == "OnDblClick")
+        OnDblClick = LayoutMethod<TNotifyEvent>(this, v);
     else if (name == "OnResize")
         OnResize = LayoutMethod<TNotifyEvent>(this, v);
     else
@@ -142,7 +150,7 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
-    return wnd ? static_cast<TWinControl*>(GetPropA(wnd, kControlProp)) : nullptr;
+    return wnd ? static_cast<TWinControl*>(GetPropW(wnd, kControlProp)) : nullptr;
 }
 
 HWND TWinControl::Handle() {
@@ -186,26 +194,29 @@ void TWinControl::CreateWnd() {
     if ((p.Style & WS_CHILD) && !p.WndParent)
         throw Exception("Control '" + Name() + "' has no parent window");
 
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const std::wstring className = Utf8ToWide(p.WinClassName);
     auto& classes = RegisteredClasses();
     auto found = classes.find(p.WinClassName);
     if (found == classes.end()) {
-        WNDCLASSA wc{};
-        WNDPROC baseProc = DefWindowProcA;
+        // Wide classes: the windows take and give UTF-16 text, so their
+        // captions read right whatever the system's code page.
+        WNDCLASSW wc{};
+        WNDPROC baseProc = DefWindowProcW;
         if (p.BaseClass) {
             // A control built on a system class keeps that class's behaviour
             // behind our procedure, from the window's first message on.
-            if (!GetClassInfoA(nullptr, p.BaseClass, &wc))
+            if (!GetClassInfoW(nullptr, Utf8ToWide(p.BaseClass).c_str(), &wc))
                 throw Exception(std::string("Unknown window class ") + p.BaseClass);
             baseProc = wc.lpfnWndProc;
         } else {
             wc.style = p.ClassStyle;
-            wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+            wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         }
         wc.lpfnWndProc = &TWinControl::StdWndProc;
         wc.hInstance = instance;
-        wc.lpszClassName = p.WinClassName.c_str();
-        if (!RegisterClassA(&wc))
+        wc.lpszClassName = className.c_str();
+        if (!RegisterClassW(&wc))
             throw Exception("Cannot register window class " + p.WinClassName);
         found = classes.emplace(p.WinClassName, TRegisteredClass{baseProc}).first;
     }
@@ -213,7 +224,7 @@ void TWinControl::CreateWnd() {
 
     FCreating = true;
     gCreationControl = this;
-    HWND wnd = CreateWindowExA(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
+    HWND wnd = CreateWindowExW(p.ExStyle, className.c_str(), Utf8ToWide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
                                p.Height, p.WndParent, nullptr, instance, this);
     gCreationControl = nullptr;
     FCreating = false;
@@ -221,7 +232,7 @@ void TWinControl::CreateWnd() {
         throw Exception("Cannot create the window of '" + Name() + "'");
     FHandle = wnd;
     if (HFONT font = ControlFont())
-        SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (FBrush) {
         DeleteObject(FBrush);
         FBrush = nullptr;
@@ -254,10 +265,10 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
     if (!control) {
         control = gCreationControl;
         if (!control)
-            return DefWindowProcA(wnd, msg, wParam, lParam);
+            return DefWindowProcW(wnd, msg, wParam, lParam);
         gCreationControl = nullptr;
         control->FHandle = wnd;
-        SetPropA(wnd, kControlProp, control);
+        SetPropW(wnd, kControlProp, control);
     }
     TMessage m{msg, wParam, lParam, 0};
     try {
@@ -267,7 +278,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
         Application->HandleException(control);
     }
     if (msg == WM_NCDESTROY) {
-        RemovePropA(wnd, kControlProp);
+        RemovePropW(wnd, kControlProp);
         if (control->FHandle == wnd)
             control->FHandle = nullptr;
     }
@@ -279,7 +290,7 @@ void TWinControl::DefaultHandler(TMessage& m) {
         m.Result = 0;
         return;
     }
-    m.Result = CallWindowProcA(FDefWndProc ? FDefWndProc : DefWindowProcA, FHandle, m.Msg, m.WParam, m.LParam);
+    m.Result = CallWindowProcW(FDefWndProc ? FDefWndProc : DefWindowProcW, FHandle, m.Msg, m.WParam, m.LParam);
 }
 
 LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -292,7 +303,7 @@ void TWinControl::ReadWindowBounds(int& left, int& top, int& width, int& height)
     RECT r;
     GetWindowRect(FHandle, &r);
     HWND parent = GetParent(FHandle);
-    if (parent && (GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD))
+    if (parent && (GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD))
         MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
     left = r.left;
     top = r.top;
@@ -325,6 +336,12 @@ void TWinControl::WndProc(TMessage& m) {
             FClicked = true;
             DefaultHandler(m);
             break;
+        case WM_LBUTTONDBLCLK:
+            // It stands for the second press: the first one made the click.
+            FClicked = false;
+            DefaultHandler(m);
+            DblClick();
+            break;
         case WM_LBUTTONUP: {
             DefaultHandler(m);
             if (FClicked) {
@@ -346,7 +363,7 @@ void TWinControl::WndProc(TMessage& m) {
             DefaultHandler(m);
             break;
         case WM_ERASEBKGND:
-            if (FDefWndProc == DefWindowProcA) {
+            if (FDefWndProc == DefWindowProcW) {
                 if (!FBrush)
                     FBrush = CreateSolidBrush(ColorToRGB(FColor));
                 RECT r;
@@ -358,7 +375,7 @@ void TWinControl::WndProc(TMessage& m) {
             }
             break;
         case WM_PAINT:
-            if (FDefWndProc == DefWindowProcA) {
+            if (FDefWndProc == DefWindowProcW) {
                 PAINTSTRUCT ps;
                 HDC dc = BeginPaint(FHandle, &ps);
                 Paint(dc);
@@ -399,7 +416,7 @@ void TWinControl::SetVisible(bool value) {
 void TWinControl::SetCaption(const std::string& caption) {
     TControl::SetCaption(caption);
     if (FHandle)
-        SetWindowTextA(FHandle, caption.c_str());
+        SetWindowTextW(FHandle, Utf8ToWide(caption).c_str());
 }
 
 void TWinControl::SetColor(TColor color) {

@@ -60,6 +60,7 @@ public:
     virtual void SetColor(TColor color);
 
     TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
     TNotifyEvent OnResize;
 
     bool SetProperty(const std::string& name, const TLayoutValue& value) override;
@@ -69,6 +70,7 @@ public:
 
 protected:
     virtual void Click();
+    virtual void DblClick();
     virtual void Resize();
     // Stores the bounds the window reports, raising OnResize when the size changed.
     void UpdateBounds(int left, int top, int width, int height);

@@ -7,6 +7,7 @@
 
 #include "framework/Forms.h"
 #include "framework/Layout.h"
+#include "framework/TextConversion.h"
 
 namespace {
 const bool kRegistered = RegisterComponentClass<TOpenDialog>("TOpenDialog");
@@ -19,14 +20,14 @@ constexpr DWORD kNameBuffer = 32768;
 TOpenDialog::TOpenDialog(TComponent* owner) : TComponent(owner) {}
 
 bool TOpenDialog::Execute() {
-    std::vector<char> name(kNameBuffer, '\0');
-    FFileName.copy(name.data(), name.size() - 1);
+    std::vector<wchar_t> name(kNameBuffer, L'\0');
+    Utf8ToWide(FFileName).copy(name.data(), name.size() - 1);
 
     HWND owner = GetActiveWindow();
     if (!owner && Application->MainForm() && Application->MainForm()->HandleAllocated())
         owner = Application->MainForm()->Handle();
 
-    OPENFILENAMEA ofn{};
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = owner;
     ofn.lpstrFile = name.data();
@@ -34,8 +35,8 @@ bool TOpenDialog::Execute() {
     // No filter: every file is listed. The read-only box stays hidden and the
     // dialog can be resized.
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-    if (GetOpenFileNameA(&ofn)) {
-        FFileName = name.data();
+    if (GetOpenFileNameW(&ofn)) {
+        FFileName = WideToUtf8(name.data());
         return true;
     }
     if (DWORD error = CommDlgExtendedError())

@@ -7,7 +7,8 @@ class TOpenDialog : public TComponent {
 public:
     explicit TOpenDialog(TComponent* owner);
 
-    // The chosen file's full path. The dialog opens on it again next time.
+    // The chosen file's full path (UTF-8, any characters). The dialog opens
+    // on it again next time.
     const std::string& FileName() const { return FFileName; }
     void SetFileName(const std::string& value) { FFileName = value; }
 

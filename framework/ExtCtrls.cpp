@@ -2,6 +2,7 @@
 
 #include "framework/Forms.h"
 #include "framework/Layout.h"
+#include "framework/TextConversion.h"
 
 namespace {
 const bool kRegistered = RegisterComponentClass<TPanel>("TPanel") && RegisterComponentClass<TTimer>("TTimer") &&
@@ -29,8 +30,8 @@ TImage::~TImage() {
 }
 
 void TImage::LoadPicture(const std::string& resourceName) {
-    auto bitmap = static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), resourceName.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    auto bitmap = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), Utf8ToWide(resourceName).c_str(),
+                                                  IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bitmap)
         throw Exception("Picture resource not found: " + resourceName);
     if (FPicture)
@@ -56,7 +57,7 @@ void TImage::Paint(HDC dc) {
     if (!FPicture)
         return;
     BITMAP bm{};
-    GetObjectA(FPicture, sizeof(bm), &bm);
+    GetObjectW(FPicture, sizeof(bm), &bm);
     HDC source = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(source, FPicture);
     if (FStretch) {
@@ -116,8 +117,8 @@ void TPanel::Paint(HDC dc) {
         DrawEdge(dc, &r, FBevelInner == bvRaised ? BDR_RAISEDINNER : BDR_SUNKENINNER, BF_RECT | BF_ADJUST);
     if (!FCaption.empty()) {
         SetBkMode(dc, TRANSPARENT);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(FHandle, WM_GETFONT, 0, 0)));
-        DrawTextA(dc, FCaption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(FHandle, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, Utf8ToWide(FCaption).c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         SelectObject(dc, old);
     }
 }
@@ -135,28 +136,28 @@ bool TPanel::SetProperty(const std::string& name, const TLayoutValue& v) {
 // ------------------------------------------------------------------ TTimer
 
 namespace {
-const char kTimerClass[] = "Pelorin.TTimer";
+const wchar_t kTimerClass[] = L"Pelorin.TTimer";
 }
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
     static ATOM atom = [] {
-        WNDCLASSA wc{};
+        WNDCLASSW wc{};
         wc.lpfnWndProc = &TTimer::TimerWndProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = kTimerClass;
-        return RegisterClassA(&wc);
+        return RegisterClassW(&wc);
     }();
     (void)atom;
-    FWindow = CreateWindowExA(0, kTimerClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                              nullptr);
+    FWindow =
+        CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!FWindow)
         throw Exception("Cannot create the timer window");
-    SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TTimer::~TTimer() {
     KillTimer(FWindow, 1);
-    SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
     DestroyWindow(FWindow);
 }
 
@@ -192,7 +193,7 @@ void TTimer::Timer() {
 
 LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TIMER) {
-        if (auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA))) {
+        if (auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrW(wnd, GWLP_USERDATA))) {
             try {
                 timer->Timer();
             } catch (...) {
@@ -201,7 +202,7 @@ LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
         }
         return 0;
     }
-    return DefWindowProcA(wnd, msg, wParam, lParam);
+    return DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
 bool TTimer::SetProperty(const std::string& name, const TLayoutValue& v) {

@@ -1,9 +1,12 @@
 #include "framework/Forms.h"
 
 #include <objbase.h>
+#include <shellapi.h>
 
 #include "framework/ActnList.h"
+#include "framework/Background.h"
 #include "framework/Layout.h"
+#include "framework/TextConversion.h"
 
 TApplication* Application = new TApplication(nullptr);
 
@@ -15,7 +18,7 @@ BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM data) {
 }
 
 BOOL CALLBACK FindTabStop(HWND wnd, LPARAM found) {
-    if ((GetWindowLongA(wnd, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+    if ((GetWindowLongW(wnd, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
         *reinterpret_cast<HWND*>(found) = wnd;
         return FALSE;
     }
@@ -23,7 +26,7 @@ BOOL CALLBACK FindTabStop(HWND wnd, LPARAM found) {
 }
 
 BOOL CALLBACK SetFontOf(HWND wnd, LPARAM font) {
-    SendMessageA(wnd, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    SendMessageW(wnd, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
     return TRUE;
 }
 }  // namespace
@@ -71,11 +74,11 @@ void TCustomForm::DoShow() {
 
 HFONT TCustomForm::FontHandle() {
     if (!FFontHandle) {
-        LOGFONTA lf{};
+        LOGFONTW lf{};
         lf.lfHeight = FFont.Height;
         lf.lfCharSet = FFont.Charset;
-        lstrcpynA(lf.lfFaceName, FFont.Name.c_str(), LF_FACESIZE);
-        FFontHandle = CreateFontIndirectA(&lf);
+        lstrcpynW(lf.lfFaceName, Utf8ToWide(FFont.Name).c_str(), LF_FACESIZE);
+        FFontHandle = CreateFontIndirectW(&lf);
     }
     return FFontHandle;
 }
@@ -160,7 +163,17 @@ void TCustomForm::SetFormStyle(TFormStyle value) {
     if (value == FFormStyle)
         return;
     FFormStyle = value;
-    RecreateWnd();
+    // Staying on top needs no new window, only a new place in the z-order.
+    if (FHandle && !FParent)
+        SetWindowPos(FHandle, value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+RECT TCustomForm::MonitorArea(bool workArea) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfo(MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &info);
+    return workArea ? info.rcWork : info.rcMonitor;
 }
 
 void TCustomForm::SetPosition(TPosition value) {
@@ -177,7 +190,9 @@ void TCustomForm::CreateParams(TCreateParams& p) {
         p.Style |= WS_CHILD | WS_CLIPSIBLINGS;
     else
         p.WndParent = nullptr;
-    if (FBorderStyle == bsDialog) {
+    if (FBorderStyle == bsNone) {
+        p.Style |= FParent ? 0 : WS_POPUP;
+    } else if (FBorderStyle == bsDialog) {
         p.Style |= (FParent ? 0 : WS_POPUP) | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
         p.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
     } else {
@@ -330,6 +345,14 @@ void TCustomForm::WndProc(TMessage& m) {
             Close();
             m.Result = 0;
             break;
+        case WM_MOUSEWHEEL:
+            if (!OnMouseWheel) {
+                TWinControl::WndProc(m);
+                break;
+            }
+            OnMouseWheel(this, GET_WHEEL_DELTA_WPARAM(m.WParam));
+            m.Result = 0;
+            break;
         default:
             TWinControl::WndProc(m);
     }
@@ -337,7 +360,7 @@ void TCustomForm::WndProc(TMessage& m) {
 
 bool TCustomForm::SetProperty(const std::string& name, const TLayoutValue& v) {
     if (name == "BorderStyle")
-        SetBorderStyle(v.IsIdent("bsDialog") ? bsDialog : bsSizeable);
+        SetBorderStyle(v.IsIdent("bsDialog") ? bsDialog : v.IsIdent("bsNone") ? bsNone : bsSizeable);
     else if (name == "FormStyle")
         SetFormStyle(v.IsIdent("fsStayOnTop") ? fsStayOnTop : fsNormal);
     else if (name == "Position")
@@ -371,6 +394,24 @@ bool TCustomForm::SetProperty(const std::string& name, const TLayoutValue& v) {
 
 // -------------------------------------------------------------- TApplication
 
+namespace {
+// The message numbers IgnoredWhileBusy holds true for. Keys that go to the
+// system (Alt with a key, F10) stay: they open the menu and close the window,
+// and any shortcut among them meets the busy rule when it runs its action.
+constexpr UINT InputIgnoredWhileBusy[] = {
+    WM_KEYDOWN,       WM_KEYUP,         WM_CHAR,          WM_DEADCHAR,    WM_LBUTTONDOWN,
+    WM_LBUTTONUP,     WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,   WM_RBUTTONUP,   WM_RBUTTONDBLCLK,
+    WM_MBUTTONDOWN,   WM_MBUTTONUP,     WM_MBUTTONDBLCLK, WM_XBUTTONDOWN, WM_XBUTTONUP,
+    WM_XBUTTONDBLCLK, WM_MOUSEWHEEL,    WM_MOUSEHWHEEL,   WM_DROPFILES,
+};
+
+// A drop is the receiver's to finish, also one that is ignored.
+void DiscardInput(const MSG& msg) {
+    if (msg.message == WM_DROPFILES)
+        DragFinish(reinterpret_cast<HDROP>(msg.wParam));
+}
+}  // namespace
+
 void TApplication::Initialize() {
     FComInitialized = SUCCEEDED(CoInitialize(nullptr));
 }
@@ -382,6 +423,10 @@ void TApplication::Finalize() {
         CoUninitialize();
         FComInitialized = false;
     }
+    // A thread left inside a call that may never return can hold locks that
+    // an orderly exit waits for (the loader's, a decoder's): end right here.
+    if (AbandonedWorkRunning())
+        TerminateProcess(GetCurrentProcess(), 0);
 }
 
 void TApplication::Notification(TComponent* component, TOperation operation) {
@@ -393,20 +438,24 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
 bool TApplication::HandleMessage(bool wait) {
     MSG msg;
     if (wait) {
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
             FTerminated = true;
             return false;
         }
-    } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    } else if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         return false;
     } else if (msg.message == WM_QUIT) {
         FTerminated = true;
         return false;
     }
+    if (FBusy > 0 && IgnoredWhileBusy(msg.message)) {
+        DiscardInput(msg);
+        return true;
+    }
     if (IsShortCutMessage(msg))
         return true;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
     return true;
 }
 
@@ -420,8 +469,11 @@ bool TApplication::IsShortCutMessage(const MSG& msg) {
         return false;
     TShortCut shortCut = ShortCutFromKey(msg.wParam, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
                                          GetKeyState(VK_MENU) < 0);
-    // Plain keys are typing, not shortcuts.
-    if ((shortCut & (scCtrl | scAlt)) == 0 && !((shortCut & 0xFF) >= VK_F1 && (shortCut & 0xFF) <= VK_F24))
+    // Plain keys are typing for a window that takes typing (an edit box says
+    // so when asked); everywhere else they may be shortcuts as well.
+    bool plain = (shortCut & (scCtrl | scAlt)) == 0 && !((shortCut & 0xFF) >= VK_F1 && (shortCut & 0xFF) <= VK_F24);
+    if (plain && (SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+                  (DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTALLKEYS)))
         return false;
     try {
         return form->IsShortCut(shortCut);
@@ -431,6 +483,30 @@ bool TApplication::IsShortCutMessage(const MSG& msg) {
     }
 }
 
+bool IgnoredWhileBusy(UINT message) {
+    for (UINT m : InputIgnoredWhileBusy)
+        if (m == message)
+            return true;
+    return false;
+}
+
+void TApplication::BeginBusy() {
+    ++FBusy;
+}
+
+void TApplication::EndBusy() {
+    if (FBusy == 1) {
+        // Input that came while busy may still be queued, or still be on its
+        // way from the window system (which this look fetches too).
+        MSG msg;
+        for (UINT m : InputIgnoredWhileBusy)
+            while (PeekMessageW(&msg, nullptr, m, m, PM_REMOVE))
+                DiscardInput(msg);
+    }
+    if (FBusy > 0)
+        --FBusy;
+}
+
 void TApplication::ProcessMessages() {
     while (HandleMessage(false)) {
     }
@@ -438,9 +514,9 @@ void TApplication::ProcessMessages() {
 
 void TApplication::Run() {
     if (FMainForm) {
-        STARTUPINFOA si{};
+        STARTUPINFOW si{};
         si.cb = sizeof(si);
-        GetStartupInfoA(&si);
+        GetStartupInfoW(&si);
         int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWNORMAL;
         if (show == SW_SHOWDEFAULT || show == SW_HIDE)
             show = SW_SHOWNORMAL;
@@ -460,11 +536,12 @@ void TApplication::Terminate() {
 }
 
 void TApplication::ShowMessage(const std::string& text) {
-    ::MessageBoxA(nullptr, text.c_str(), Title.c_str(), MB_OK | MB_TASKMODAL);
+    ::MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(Title).c_str(), MB_OK | MB_TASKMODAL);
 }
 
 void TApplication::ShowException(const Exception& error) {
-    ::MessageBoxA(nullptr, error.Message().c_str(), Title.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    ::MessageBoxW(nullptr, Utf8ToWide(error.Message()).c_str(), Utf8ToWide(Title).c_str(),
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 void TApplication::HandleException(TObject* sender) {

@@ -6,7 +6,8 @@
 #include "framework/Controls.h"
 #include "framework/Menus.h"
 
-enum TBorderStyle { bsSizeable, bsDialog };
+// bsNone: no frame, caption or menu bar at all (a full-screen window).
+enum TBorderStyle { bsSizeable, bsDialog, bsNone };
 enum TFormStyle { fsNormal, fsStayOnTop };
 enum TPosition { poDesigned, poScreenCenter };
 enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
@@ -36,6 +37,10 @@ public:
     void SetClientWidth(int value);
     void SetClientHeight(int value);
 
+    // The monitor the window is on, or the nearest one, in screen coordinates:
+    // its work area (without the task bar) or its whole area.
+    RECT MonitorArea(bool workArea);
+
     TFont& Font() { return FFont; }
     HFONT FontHandle();
 
@@ -64,6 +69,9 @@ public:
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
+    // The wheel turned over the form or any of its children (which hand it
+    // up): the distance, 120 a notch, positive away from the user.
+    TMethod<TObject*, int> OnMouseWheel;
 
     bool SetProperty(const std::string& name, const TLayoutValue& value) override;
     void Loaded() override;
@@ -115,7 +123,9 @@ public:
 
     // Enters COM for the user-interface thread.
     void Initialize();
-    // Destroys the forms, newest first, and leaves COM.
+    // Destroys the forms, newest first, and leaves COM. When work that was
+    // given up on still runs (see RunInBackground), the process then ends at
+    // once with exit code 0 instead of returning.
     void Finalize();
 
     template <class T>
@@ -144,6 +154,16 @@ public:
     // window. True when it did.
     bool IsShortCutMessage(const MSG& msg);
 
+    // While the application is busy (between BeginBusy and the matching
+    // EndBusy, which nest), the user's input that would start something else
+    // is ignored, not kept for later: clicks and keys in client areas, dropped
+    // files, and every menu item, action and shortcut but those marked to run
+    // while busy. Painting, timers, moving, sizing and closing go on.
+    void BeginBusy();
+    // Leaving the last busy state also discards such input still queued.
+    void EndBusy();
+    bool Busy() const { return FBusy > 0; }
+
     std::string Title;
 
     // The plain message box: modal, centred on the screen, the title as
@@ -162,6 +182,11 @@ private:
     TCustomForm* FMainForm = nullptr;
     bool FTerminated = false;
     bool FComInitialized = false;
+    int FBusy = 0;
 };
+
+// Whether a queued message of this number is the user's input that a busy
+// application ignores (see TApplication::BeginBusy).
+bool IgnoredWhileBusy(UINT message);
 
 extern TApplication* Application;

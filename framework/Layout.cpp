@@ -7,24 +7,12 @@
 
 #include "framework/Controls.h"
 #include "framework/LayoutParser.h"
+#include "framework/TextConversion.h"
 
 namespace {
 std::map<std::string, TComponentFactory>& Classes() {
     static std::map<std::string, TComponentFactory> classes;
     return classes;
-}
-
-// Layout files are UTF-8; the program's text is Shift-JIS.
-std::string Utf8ToCp932(const std::string& s) {
-    if (s.empty())
-        return s;
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    int m = WideCharToMultiByte(932, 0, w.data(), n, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(m), '\0');
-    WideCharToMultiByte(932, 0, w.data(), n, out.data(), m, nullptr, nullptr);
-    return out;
 }
 
 // Makes the components that the layout describes, as the parser finds them.
@@ -70,12 +58,9 @@ private:
         return true;
     }
 
+    // Layout files are UTF-8 like every text of the program: strings go in as read.
     bool Property(const std::string& name, const TLayoutValue& value) override {
-        if (value.Kind != TLayoutValue::vkString)
-            return FOpen.back()->SetProperty(name, value);
-        TLayoutValue text = value;
-        text.Str = Utf8ToCp932(value.Str);
-        return FOpen.back()->SetProperty(name, text);
+        return FOpen.back()->SetProperty(name, value);
     }
 
     void EndObject() override { FOpen.pop_back(); }
@@ -96,8 +81,8 @@ void ReadLayoutText(TComponent* root, const std::string& utf8Text) {
 }
 
 void ReadLayout(TComponent* root, const char* resourceName) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC res = FindResourceA(module, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC res = FindResourceW(module, Utf8ToWide(resourceName).c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
     HGLOBAL data = res ? LoadResource(module, res) : nullptr;
     const char* bytes = data ? static_cast<const char*>(LockResource(data)) : nullptr;
     if (!bytes)

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "framework/ActnList.h"
+#include "framework/Forms.h"
 #include "framework/Layout.h"
+#include "framework/TextConversion.h"
 
 namespace {
 const bool kRegistered = RegisterComponentClass<TMainMenu>("TMainMenu") && RegisterComponentClass<TMenuItem>("TMenuItem");
@@ -18,14 +20,55 @@ WORD NextCommand() {
 }
 }  // namespace
 
-std::string ShortCutToText(TShortCut shortCut) {
-    unsigned key = shortCut & 0xFF;
-    std::string name;
+namespace {
+struct TKeyName {
+    WORD Key;
+    const char* Name;
+};
+const TKeyName kKeyNames[] = {
+    {VK_BACK, "BkSp"}, {VK_TAB, "Tab"},   {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"}, {VK_SPACE, "Space"},
+    {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"}, {VK_END, "End"},     {VK_HOME, "Home"},  {VK_LEFT, "Left"},
+    {VK_UP, "Up"},     {VK_RIGHT, "Right"}, {VK_DOWN, "Down"},  {VK_INSERT, "Ins"}, {VK_DELETE, "Del"},
+};
+
+std::string KeyName(unsigned key) {
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
-        name = std::string(1, static_cast<char>(key));
-    else if (key >= VK_F1 && key <= VK_F24)
-        name = 'F' + std::to_string(key - VK_F1 + 1);
-    else
+        return std::string(1, static_cast<char>(key));
+    if (key >= VK_F1 && key <= VK_F24)
+        return 'F' + std::to_string(key - VK_F1 + 1);
+    for (const TKeyName& k : kKeyNames)
+        if (k.Key == key)
+            return k.Name;
+    return "";
+}
+}  // namespace
+
+TShortCut TextToShortCut(const std::string& text) {
+    TShortCut modifiers = 0;
+    std::string rest = text;
+    for (;;) {
+        if (rest.rfind("Shift+", 0) == 0) {
+            modifiers |= scShift;
+            rest.erase(0, 6);
+        } else if (rest.rfind("Ctrl+", 0) == 0) {
+            modifiers |= scCtrl;
+            rest.erase(0, 5);
+        } else if (rest.rfind("Alt+", 0) == 0) {
+            modifiers |= scAlt;
+            rest.erase(0, 4);
+        } else {
+            break;
+        }
+    }
+    for (unsigned key = 1; key <= 0xFF && !rest.empty(); ++key)
+        if (KeyName(key) == rest)
+            return static_cast<TShortCut>(key | modifiers);
+    return 0;
+}
+
+std::string ShortCutToText(TShortCut shortCut) {
+    std::string name = KeyName(shortCut & 0xFF);
+    if (name.empty())
         return "";
     std::string text;
     if (shortCut & scShift)
@@ -95,7 +138,7 @@ void TMenuItem::Remove(TMenuItem* item) {
 void TMenuItem::Click() {
     if (Action())
         FAction->Execute();
-    else if (OnClick)
+    else if (OnClick && !Application->Busy())
         OnClick(this);
 }
 
@@ -129,20 +172,20 @@ void TMenuItem::SetParentComponent(TComponent* parent) {
 void TMenuItem::AppendTo(HMENU menu) {
     std::string caption = Caption();
     if (caption == "-") {
-        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         return;
     }
     std::string keys = ShortCutToText(ShortCut());
     if (!keys.empty())
         caption += "\t" + keys;
     if (FItems.empty()) {
-        AppendMenuA(menu, MF_STRING, FCommand, caption.c_str());
+        AppendMenuW(menu, MF_STRING, FCommand, Utf8ToWide(caption).c_str());
         return;
     }
     HMENU popup = CreatePopupMenu();
     for (TMenuItem* item : FItems)
         item->AppendTo(popup);
-    AppendMenuA(menu, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+    AppendMenuW(menu, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Utf8ToWide(caption).c_str());
 }
 
 TMenuItem* TMenuItem::FindCommand(WORD command) {

@@ -16,9 +16,12 @@ class TMainMenu;
 using TShortCut = uint16_t;
 constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
 
-// The text a menu shows beside an item: "Ctrl+O", "Shift+F5". Keys without a
-// name of their own here (punctuation, keypad) give "".
+// The text a menu shows beside an item: "Ctrl+O", "Shift+F5", "Ctrl+Left",
+// "Space", "Esc". Keys without a name of their own here (punctuation, keypad)
+// give "".
 std::string ShortCutToText(TShortCut shortCut);
+// The other way round, modifiers in any order: 0 for a text that names no key.
+TShortCut TextToShortCut(const std::string& text);
 // The shortcut a key press makes with the modifiers held at the time.
 TShortCut ShortCutFromKey(WPARAM virtualKey, bool shift, bool ctrl, bool alt);
 
@@ -43,7 +46,8 @@ public:
     // The number the item's WM_COMMAND carries.
     WORD Command() const { return FCommand; }
 
-    // Runs the action, or OnClick for an item without one.
+    // Runs the action, or OnClick for an item without one (which, like an
+    // action not marked otherwise, is ignored while the application is busy).
     void Click();
     TNotifyEvent OnClick;
 

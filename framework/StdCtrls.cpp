@@ -1,6 +1,7 @@
 #include "framework/StdCtrls.h"
 
 #include "framework/Layout.h"
+#include "framework/TextConversion.h"
 
 namespace {
 const bool kRegistered = RegisterComponentClass<TButton>("TButton") && RegisterComponentClass<TBitBtn>("TBitBtn") &&
@@ -73,10 +74,11 @@ void TLabel::AdjustSize() {
     HDC dc = GetDC(nullptr);
     HFONT font = ControlFont();
     HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
     SIZE size{0, 0};
-    GetTextExtentPoint32A(dc, FCaption.data(), static_cast<int>(FCaption.size()), &size);
+    const std::wstring text = Utf8ToWide(FCaption);
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
     if (old)
         SelectObject(dc, old);
     ReleaseDC(nullptr, dc);

@@ -1,37 +1,39 @@
-// The run-time library's calls on the system: the ANSI code page, the process
-// command line and the file system. The rules themselves are in SysUtilsPure.cpp.
+// The run-time library's calls on the system: the process command line, the
+// file system and error texts. The rules themselves are in SysUtilsPure.cpp.
 #include "framework/SysUtils.h"
 
 #include "framework/Classes.h"
+#include "framework/TextConversion.h"
 
 #include <windows.h>
 
-bool IsAnsiLeadByte(unsigned char b) noexcept {
-    return IsDBCSLeadByte(b) != FALSE;
+namespace {
+std::string CommandLine() {
+    return WideToUtf8(GetCommandLineW());
 }
+}  // namespace
 
 int ParamCount() {
-    return ParamCount(GetCommandLineA(), IsAnsiLeadByte);
+    return ParamCount(CommandLine().c_str());
 }
 
 std::string ParamStr(int index) {
-    return ParamStr(GetCommandLineA(), index, IsAnsiLeadByte);
+    return ParamStr(CommandLine().c_str(), index);
 }
 
 bool FileExists(const std::string& fileName) {
-    // "*" and "?" are never trail bytes in Shift-JIS, so a plain byte search
-    // cannot hit half of a double-byte character.
     if (fileName.empty() || fileName.find_first_of("*?") != std::string::npos)
         return false;
     // Windows' lookup takes no name whose UTF-16 form, terminator included,
     // needs more than MAX_PATH units; Wine's takes a few longer ones, which
     // nothing could open afterwards (DirectShow gets the name in a buffer of
     // MAX_PATH units). Such a name is no file here either.
-    int units = MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, nullptr, 0);
-    if (units <= 0 || units > MAX_PATH)
+    const std::wstring name = Utf8ToWide(fileName);
+    // A NUL inside would end the name early: the system would look up another.
+    if (name.size() + 1 > MAX_PATH || name.find(L'\0') != std::wstring::npos)
         return false;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(fileName.c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(name.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return false;
     FindClose(find);
@@ -45,11 +47,11 @@ std::string OSErrorMessage(int code, const std::string& description) {
 }
 
 std::string SysErrorMessage(unsigned long code) {
-    char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                 FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                             nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string s = n && text ? std::string(text, n) : std::string();
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string s = n && text ? WideToUtf8(std::wstring_view(text, n)) : std::string();
     if (text)
         LocalFree(text);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n'))

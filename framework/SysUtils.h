@@ -1,28 +1,18 @@
 // The run-time library layer: the process command line, number conversion,
-// file names and rounding. Pure functions over byte strings in the ANSI code
-// page (SysUtilsPure.cpp, free of system headers), except IsAnsiLeadByte,
-// FileExists and the ParamCount and ParamStr that read the process's own
-// command line, which ask the system (SysUtils.cpp).
+// file names and rounding. Pure functions over UTF-8 text (SysUtilsPure.cpp,
+// free of system headers), except FileExists and the ParamCount and ParamStr
+// that read the process's own command line, which ask the system
+// (SysUtils.cpp).
+//
+// The rules below look only at ASCII bytes (blanks, quotes, "\", ":"). In
+// UTF-8 every byte of a longer character is 0x80 or above, so a byte-wise walk
+// never cuts a character nor mistakes part of one for a separator: the
+// Shift-JIS names whose second byte is 0x5C ("表", "ソ") are plain
+// three-byte characters here.
 #pragma once
 
 #include <string>
 #include <vector>
-
-// Tells whether a byte opens a double-byte character. Every function here that
-// walks text takes one, so that the walk steps by whole characters.
-using TLeadByteTest = bool (*)(unsigned char);
-
-// Shift-JIS (code page 932) lead bytes: 0x81-0x9F and 0xE0-0xFC. The fixed
-// table, for callers that know their text is Shift-JIS whatever the system's
-// code page.
-bool IsShiftJisLeadByte(unsigned char b) noexcept;
-
-// Lead bytes of the system's ANSI code page (IsDBCSLeadByte). This is the
-// default: command lines, dropped names and dialog results all arrive in the
-// ANSI code page, which is 932 on the Japanese systems the program is made
-// for; on a single-byte system no byte is a lead byte, so a Latin-1 "é"
-// before a "\" is not mistaken for half of a Shift-JIS character.
-bool IsAnsiLeadByte(unsigned char b) noexcept;
 
 // Splits a command line into its arguments, the program's path first:
 // - Arguments are separated by runs of blanks and control characters
@@ -34,21 +24,17 @@ bool IsAnsiLeadByte(unsigned char b) noexcept;
 // - A quote that is never closed runs to the end of the line, trailing
 //   blanks included.
 // - An argument that comes out empty ("" or a lone " at the end) is skipped.
-// - The line is stepped by whole characters: the byte after a lead byte is
-//   the character's second half whatever its value, so it neither separates
-//   arguments nor opens or closes a quote. A lead byte just before the end of
-//   the line stands alone.
 // A null line gives no arguments.
-std::vector<std::string> SplitCommandLine(const char* line, TLeadByteTest isLeadByte = IsAnsiLeadByte);
+std::vector<std::string> SplitCommandLine(const char* line);
 
 // The arguments of a command line by SplitCommandLine: their number without
 // the program's path, and argument i (0 is the program's path as it stands on
 // the command line). An index out of range gives "".
-int ParamCount(const char* commandLine, TLeadByteTest isLeadByte);
-std::string ParamStr(const char* commandLine, int index, TLeadByteTest isLeadByte);
+int ParamCount(const char* commandLine);
+std::string ParamStr(const char* commandLine, int index);
 
-// The same for the process's own command line (GetCommandLineA), stepped by
-// the characters of the ANSI code page.
+// The same for the process's own command line, read as UTF-16
+// (GetCommandLineW) so that every character of a file name arrives.
 int ParamCount();
 std::string ParamStr(int index);
 
@@ -64,18 +50,18 @@ std::string ParamStr(int index);
 int StrToIntDef(const std::string& s, int def);
 
 // The part of a path after its last "\" or ":" (the whole path if it has
-// neither). The path is stepped by whole characters, so a second byte that
-// has the value of "\" (Shift-JIS 0x95 0x5C, 0x83 0x5C) is no separator.
-std::string ExtractFileName(const std::string& path, TLeadByteTest isLeadByte = IsAnsiLeadByte);
+// neither).
+std::string ExtractFileName(const std::string& path);
 
 // Rounds to the nearest integer, an exact half to the even neighbour
 // (238.5 -> 238, 241.5 -> 242, -2.5 -> -2), whatever the processor's rounding
 // mode. Values beyond the int range give INT_MIN or INT_MAX; NaN gives 0.
 int RoundHalfEven(double x);
 
-// Whether fileName names an existing file: false for a folder, an empty name
-// and a name with the wildcards "*" or "?" (which would match some other
-// file).
+// Whether fileName names an existing file: false for a folder, an empty name,
+// a name with the wildcards "*" or "?" (which would match some other file)
+// and a name whose UTF-16 form does not fit MAX_PATH units with its
+// terminator.
 bool FileExists(const std::string& fileName);
 
 // The message of a failed system call: "システムエラー。コード：<code>." and,

@@ -14,11 +14,6 @@ bool IsArgSeparator(char c) {
     return b >= 1 && b <= 32;
 }
 
-// Bytes taken by the character at p in a NUL-terminated line.
-size_t CharLength(const char* p, TLeadByteTest isLeadByte) {
-    return isLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0' ? 2 : 1;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -31,11 +26,7 @@ int HexDigit(char c) {
 
 }  // namespace
 
-bool IsShiftJisLeadByte(unsigned char b) noexcept {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-std::vector<std::string> SplitCommandLine(const char* line, TLeadByteTest isLeadByte) {
+std::vector<std::string> SplitCommandLine(const char* line) {
     std::vector<std::string> args;
     if (line == nullptr)
         return args;
@@ -53,9 +44,7 @@ std::vector<std::string> SplitCommandLine(const char* line, TLeadByteTest isLead
                 ++p;
                 continue;
             }
-            size_t n = CharLength(p, isLeadByte);
-            arg.append(p, n);
-            p += n;
+            arg += *p++;
         }
         if (!arg.empty())
             args.push_back(std::move(arg));
@@ -63,13 +52,13 @@ std::vector<std::string> SplitCommandLine(const char* line, TLeadByteTest isLead
     return args;
 }
 
-int ParamCount(const char* commandLine, TLeadByteTest isLeadByte) {
-    auto args = SplitCommandLine(commandLine, isLeadByte);
+int ParamCount(const char* commandLine) {
+    auto args = SplitCommandLine(commandLine);
     return args.empty() ? 0 : static_cast<int>(args.size()) - 1;
 }
 
-std::string ParamStr(const char* commandLine, int index, TLeadByteTest isLeadByte) {
-    auto args = SplitCommandLine(commandLine, isLeadByte);
+std::string ParamStr(const char* commandLine, int index) {
+    auto args = SplitCommandLine(commandLine);
     if (index < 0 || static_cast<size_t>(index) >= args.size())
         return {};
     return std::move(args[index]);
@@ -122,20 +111,9 @@ int StrToIntDef(const std::string& s, int def) {
     return static_cast<int>(negative ? -value : value);
 }
 
-std::string ExtractFileName(const std::string& path, TLeadByteTest isLeadByte) {
-    size_t start = 0;
-    size_t i = 0;
-    while (i < path.size()) {
-        char c = path[i];
-        if (c == '\\' || c == ':') {
-            start = ++i;
-        } else if (isLeadByte(static_cast<unsigned char>(c)) && i + 1 < path.size()) {
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
-    return path.substr(start);
+std::string ExtractFileName(const std::string& path) {
+    size_t last = path.find_last_of("\\:");
+    return last == std::string::npos ? path : path.substr(last + 1);
 }
 
 int RoundHalfEven(double x) {

@@ -1,12 +1,12 @@
 // Command-line splitting: SplitCommandLine, ParamCount and ParamStr.
-// Input: one byte choosing the lead-byte table, then the command line (up to
-// its first NUL, as the system hands it over).
+// Input: the command line as UTF-8 (any bytes, up to its first NUL, as the
+// program hands it over after converting the system's UTF-16 line).
 //
 // Properties:
 // - it agrees with a second, differently built splitter (characters first,
 //   then quotes and separators);
-// - every argument is non-empty, keeps no quote of its own and is made of
-//   whole characters; a lone lead byte can only be the line's last byte;
+// - every argument is non-empty and keeps no quote of its own; a well-formed
+//   line gives well-formed arguments, so no character is cut in two;
 // - quoting the arguments again and splitting the result gives them back;
 // - ParamCount and ParamStr tell the same arguments.
 #include <cstddef>
@@ -28,11 +28,11 @@ bool IsSeparator(std::string_view ch) {
     return ch.size() == 1 && static_cast<unsigned char>(ch[0]) >= 1 && static_cast<unsigned char>(ch[0]) <= 32;
 }
 
-Args ReferenceSplit(const std::string& line, TLeadByteTest isLeadByte) {
+Args ReferenceSplit(const std::string& line) {
     Args args;
     std::string current;
     bool quoted = false;
-    for (std::string_view ch : Characters(line, isLeadByte)) {
+    for (std::string_view ch : Characters(line)) {
         if (ch == "\"") {
             quoted = !quoted;
         } else if (!quoted && IsSeparator(ch)) {
@@ -49,63 +49,46 @@ Args ReferenceSplit(const std::string& line, TLeadByteTest isLeadByte) {
 }
 
 // What a caller would write to pass the argument on: quoted when it holds a
-// separator. A lone lead byte at its end stays outside the quotes, where
-// nothing follows it to pair with.
-std::string Quoted(const std::string& arg, TLeadByteTest isLeadByte) {
-    const auto chars = Characters(arg, isLeadByte);
+// separator.
+std::string Quoted(const std::string& arg) {
     bool needsQuotes = false;
-    for (const auto& ch : chars)
+    for (const auto& ch : Characters(arg))
         needsQuotes = needsQuotes || IsSeparator(ch);
-    if (!needsQuotes)
-        return arg;
-    const std::string_view last = chars.back();
-    if (last.size() == 1 && isLeadByte(static_cast<unsigned char>(last[0])))
-        return "\"" + arg.substr(0, arg.size() - 1) + "\"" + std::string(last);
-    return "\"" + arg + "\"";
+    return needsQuotes ? "\"" + arg + "\"" : arg;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0)
-        return 0;
-    const TLeadByteTest isLeadByte = fuzz::PickLeadByteTest(data[0]);
-    const std::string line = std::string(reinterpret_cast<const char*>(data + 1), size - 1).c_str();
+    const std::string line = std::string(reinterpret_cast<const char*>(data), size).c_str();
 
-    const Args args = SplitCommandLine(line.c_str(), isLeadByte);
+    const Args args = SplitCommandLine(line.c_str());
     auto what = [&] { return "line " + Escaped(line) + " gave " + Escaped(args); };
 
-    FUZZ_CHECK(args == ReferenceSplit(line, isLeadByte), what() + ", expected " + Escaped(ReferenceSplit(line, isLeadByte)));
+    FUZZ_CHECK(args == ReferenceSplit(line), what() + ", expected " + Escaped(ReferenceSplit(line)));
 
+    const bool wellFormed = fuzz::IsWellFormedUtf8(line);
     size_t bytes = 0;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+    for (const std::string& arg : args) {
         FUZZ_CHECK(!arg.empty(), what());
+        FUZZ_CHECK(arg.find('"') == std::string::npos, what());
+        FUZZ_CHECK(!wellFormed || fuzz::IsWellFormedUtf8(arg), what() + ": a character was cut");
         bytes += arg.size();
-        const auto chars = Characters(arg, isLeadByte);
-        for (size_t k = 0; k < chars.size(); ++k) {
-            FUZZ_CHECK(chars[k] != "\"", what());
-            const bool lone = chars[k].size() == 1 && isLeadByte(static_cast<unsigned char>(chars[k][0]));
-            if (lone) {
-                const bool atLineEnd = i + 1 == args.size() && k + 1 == chars.size() && line.back() == chars[k][0];
-                FUZZ_CHECK(atLineEnd, what() + ": a lead byte lost its second byte");
-            }
-        }
     }
     FUZZ_CHECK(bytes <= line.size(), what());
 
     std::string requoted;
     for (const auto& arg : args)
-        requoted += (requoted.empty() ? "" : " ") + Quoted(arg, isLeadByte);
-    const Args again = SplitCommandLine(requoted.c_str(), isLeadByte);
+        requoted += (requoted.empty() ? "" : " ") + Quoted(arg);
+    const Args again = SplitCommandLine(requoted.c_str());
     FUZZ_CHECK(again == args, what() + "; quoted again " + Escaped(requoted) + " gave " + Escaped(again));
 
-    const int count = ParamCount(line.c_str(), isLeadByte);
+    const int count = ParamCount(line.c_str());
     FUZZ_CHECK(count == (args.empty() ? 0 : static_cast<int>(args.size()) - 1), what());
     // Each call splits the whole line again: a few indexes, not all.
     for (int i : {-1, 0, count / 2 + 1, count + 1}) {
         const std::string expected = i >= 0 && static_cast<size_t>(i) < args.size() ? args[i] : std::string();
-        FUZZ_CHECK(ParamStr(line.c_str(), i, isLeadByte) == expected, what() + ", index " + std::to_string(i));
+        FUZZ_CHECK(ParamStr(line.c_str(), i) == expected, what() + ", index " + std::to_string(i));
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/SysUtils.h"
+#include "framework/TextConversion.h"
 #include "support/Dialogs.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
@@ -32,9 +33,9 @@ std::string SelfPath() {
 }
 
 std::string WindowText(HWND wnd) {
-    char text[512];
-    int n = GetWindowTextA(wnd, text, sizeof(text));
-    return std::string(text, n > 0 ? n : 0);
+    wchar_t text[512];
+    int n = GetWindowTextW(wnd, text, 512);
+    return WideToUtf8(std::wstring_view(text, n > 0 ? n : 0));
 }
 
 int LineHeight(HFONT font) {
@@ -303,6 +304,13 @@ TEST_F(AboutBoxTest, FilledAtCreationAndLaidOutAsDesigned) {
     EXPECT_GT(comments.right - comments.left, 100);
     EXPECT_GE(note.top, comments.bottom);
     EXPECT_EQ(WindowText(AboutBox->Comments->Handle()), kComments);
+    EXPECT_EQ(WindowText(AboutBox->Handle()), "バージョン情報");
+
+    // The form's font by its Japanese name, whatever the system's code page.
+    LOGFONTW font{};
+    ASSERT_TRUE(GetObjectW(AboutBox->FontHandle(), sizeof(font), &font));
+    EXPECT_STREQ(font.lfFaceName, L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF");  // ＭＳ Ｐゴシック
+    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
 
     // The picture: the icon as a 32 x 32, 256-colour bitmap, stretched.
     BITMAP bm{};

@@ -44,11 +44,11 @@ void WINAPI CountDragAcceptFiles(HWND wnd, BOOL accept) {
 // Wine counts an empty list as one empty name, so a drop of nothing is
 // reported here when asked for.
 bool gReportNoNames = false;
-UINT WINAPI CountDragQueryFile(HDROP drop, UINT index, LPSTR buffer, UINT size) {
+UINT WINAPI CountDragQueryFile(HDROP drop, UINT index, LPWSTR buffer, UINT size) {
     ++gShell.QueryFile;
     if (gReportNoNames && index == 0xFFFFFFFF)
         return 0;
-    return ::DragQueryFileA(drop, index, buffer, size);
+    return ::DragQueryFileW(drop, index, buffer, size);
 }
 BOOL WINAPI CountDragQueryPoint(HDROP drop, POINT* point) {
     ++gShell.QueryPoint;
@@ -495,13 +495,15 @@ TEST_F(DropFiles, HandsEveryDropToTheHandler) {
          {"C:\\a.avi", "C:\\b\\c.mpg", "D:\\d.wmv"}},
         {"no names", {}, {-5, 7}, {}},
         {"one name twice", {"C:\\same.avi", "C:\\same.avi"}, {0, 0}, {"C:\\same.avi", "C:\\same.avi"}},
-        // 表示.avi and ソフト\動画.mpg: trail bytes that are backslashes
-        {"Shift-JIS names",
-         {"C:\\\x95\x5C\x8E\xA6.avi", "C:\\\x83\x5C\x83\x74\x83\x67\\\x93\xAE\x89\xE6.mpg"},
+        // Shift-JIS would end 表 and ソ in the byte of "\"
+        {"Japanese names",
+         {"C:\\表示.avi", "C:\\ソフト\\動画.mpg"},
          {300, 200},
-         {"C:\\\x95\x5C\x8E\xA6.avi", "C:\\\x83\x5C\x83\x74\x83\x67\\\x93\xAE\x89\xE6.mpg"}},
-        // the buffer offered holds 259 characters and the zero
-        {"an overlong name", {longName, "C:\\e.avi"}, {1, 1}, {std::string(259, 'x'), "C:\\e.avi"}},
+         {"C:\\表示.avi", "C:\\ソフト\\動画.mpg"}},
+        // none of them in code page 932, the last two outside the basic plane
+        {"names in any script", {"C:\\Amélie 한글 𠮷😀.avi"}, {2, 3}, {"C:\\Amélie 한글 𠮷😀.avi"}},
+        // whole: whether it can be opened is for the handler to say
+        {"an overlong name", {longName, "C:\\e.avi"}, {1, 1}, {longName, "C:\\e.avi"}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
@@ -516,7 +518,8 @@ TEST_F(DropFiles, HandsEveryDropToTheHandler) {
         EXPECT_EQ(drops.Calls[0].X, c.Point.x);
         EXPECT_EQ(drops.Calls[0].Y, c.Point.y);
         EXPECT_EQ(gShell.Finish, 1);
-        EXPECT_EQ(gShell.QueryFile, static_cast<int>(c.Files.size()) + 1);
+        // The count, then each name's length and the name itself.
+        EXPECT_EQ(gShell.QueryFile, 2 * static_cast<int>(c.Files.size()) + 1);
         EXPECT_EQ(gShell.QueryPoint, 1);
         EXPECT_FALSE(Saw(form->Seen, WM_DROPFILES));
     }

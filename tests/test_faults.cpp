@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -25,17 +26,19 @@
 
 #include "dropfiles/DROPDST.h"
 #include "engine/UMovie.h"
+#include "framework/Background.h"
 #include "framework/Forms.h"
 #include "framework/Layout.h"
-#include "support/Drops.h"
 #include "support/Apartment.h"
 #include "support/BoxAnswerer.h"
+#include "support/Drops.h"
 #include "support/FaultGraph.h"
 #include "support/HostForm.h"
 #include "support/ProcessUsage.h"
+#include "support/Pump.h"
 #include "support/Unmanaged.h"
 #include "ui/UAbout.h"
-#include "support/Pump.h"
+#include "ui/Unit1.h"
 
 namespace {
 
@@ -470,6 +473,208 @@ TEST_F(RaisingHandlers, DuringTheAboutBoxCreation) {
     EXPECT_EQ(main->Movie->State(), msPlaying);
     EXPECT_EQ(boxes.Count(), 1u);
     main.reset();
+}
+
+// ------------------------------------------------------ an opening that hangs
+
+// A manual-reset event, closed with the scope.
+struct TGate {
+    HANDLE Handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ~TGate() { CloseHandle(Handle); }
+    void Open() { SetEvent(Handle); }
+    bool Wait(DWORD ms) { return WaitForSingleObject(Handle, ms) == WAIT_OBJECT_0; }
+};
+
+struct TCounter {
+    int Count = 0;
+    void Run(TObject*) { ++Count; }
+};
+
+std::string CaptionOf(HWND wnd) {
+    char text[512];
+    int n = GetWindowTextA(wnd, text, sizeof text);
+    return std::string(text, n > 0 ? n : 0);
+}
+
+WORD MenuCommand(int menu, int item) {
+    return static_cast<WORD>(GetMenuItemID(GetSubMenu(GetMenu(Form1->Handle()), menu), item));
+}
+
+// The main window over doubles whose RenderFile holds until the test lets it go.
+class HangingOpen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        Application->Title = kTitle;
+        DirectShow = std::make_unique<TFaultyDirectShow>();
+        DirectShow->Graph.InRenderFile = [this] {
+            Entered.Open();
+            Release.Wait(20000);
+        };
+        Application->CreateForm(Form1);
+        Form1->Show();
+        // Stand-ins that count: the real commands open modal dialogs.
+        Form1->FileOpen->OnExecute = Bind<&TCounter::Run>(&Opens);
+        Form1->About->OnExecute = Bind<&TCounter::Run>(&Abouts);
+    }
+    void TearDown() override {
+        Release.Open();
+        PumpUntil([] { return !AbandonedWorkRunning(); }, 5000);
+        delete Form1;
+        Form1 = nullptr;
+        EXPECT_EQ(DirectShow->Leaks(), "");
+        DirectShow.reset();
+        Application->SetTerminated(false);
+        MSG quit;
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        EXPECT_TRUE(ComEntered());
+        CoUninitialize();
+        while (ComEntered())
+            CoUninitialize();
+    }
+    int Renders() const {
+        auto& calls = DirectShow->Plan.Calls();
+        return static_cast<int>(std::count(calls.begin(), calls.end(), std::string("IGraphBuilder::RenderFile")));
+    }
+
+    std::unique_ptr<TFaultyDirectShow> DirectShow;
+    TGate Entered, Release;
+    TCounter Opens, Abouts;
+};
+
+TEST_F(HangingOpen, InputMeanwhileIsIgnoredAndTheOpeningEndsAsEver) {
+    HWND wnd = Form1->Handle();
+    HWND picture = Form1->Movie()->Handle();
+    const std::string file = ExistingFile();
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string other = temp;  // a folder: a drop of it would still change the caption
+    auto ctrl = [](bool down) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = down ? 0x80 : 0;
+        SetKeyboardState(keys);
+    };
+    auto click = [&] {
+        PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    };
+    bool busy = false;
+    RunSoon(
+        [&] {
+            // Inside the opening: a click on the picture, another drop,
+            // Ctrl+O, the menu's ひらく and About items.
+            EXPECT_TRUE(Entered.Wait(5000));
+            busy = Application->Busy();
+            click();
+            PostDrop(wnd, {other});
+            ctrl(true);
+            PostMessageA(picture, WM_KEYDOWN, 'O', 1);
+            PostMessageA(wnd, WM_COMMAND, MenuCommand(0, 0), 0);
+            PostMessageA(wnd, WM_COMMAND, MenuCommand(1, 0), 0);
+            PumpFor(100);
+            // And some that are only queued when the opening ends.
+            click();
+            PostMessageA(picture, WM_KEYDOWN, 'O', 1);
+            ctrl(false);
+            Release.Open();
+        },
+        100);
+    PostDrop(wnd, {file});
+    ASSERT_TRUE(PumpUntil([&] { return Form1->Movie()->State() == msPlaying; }, 10000));
+    PumpFor(200);  // whatever was kept for later would come now
+    ctrl(false);
+    EXPECT_TRUE(busy);
+    EXPECT_FALSE(Application->Busy());
+    EXPECT_EQ(Opens.Count, 0);
+    EXPECT_EQ(Abouts.Count, 0);
+    EXPECT_EQ(Renders(), 1);
+    EXPECT_EQ(CaptionOf(wnd), "Pelorin -" + file.substr(file.find_last_of('\\') + 1) + "-");
+    EXPECT_EQ(Form1->Movie()->State(), msPlaying) << "a click paused the movie";
+    EXPECT_EQ(Form1->ClientWidth(), 640);
+    EXPECT_EQ(Form1->ClientHeight(), 480);
+    EXPECT_EQ(Form1->Aspect(), 0.75);
+
+    // Once it is open, the same input works again.
+    click();
+    PumpFor(100);
+    EXPECT_EQ(Form1->Movie()->State(), msPaused);
+    PostMessageA(wnd, WM_COMMAND, MenuCommand(1, 0), 0);
+    PumpFor(100);
+    EXPECT_EQ(Abouts.Count, 1);
+}
+
+TEST_F(HangingOpen, TheCloseBoxAndTheCloseItemEndTheLoopAtOnce) {
+    HWND wnd = Form1->Handle();
+    struct TWay {
+        const char* Name;
+        UINT Msg;
+        WPARAM WParam;
+    };
+    for (TWay way : {TWay{"close box", WM_SYSCOMMAND, SC_CLOSE}, TWay{"とじる(X)", WM_COMMAND, MenuCommand(0, 2)}}) {
+        SCOPED_TRACE(way.Name);
+        ResetEvent(Entered.Handle);
+        ResetEvent(Release.Handle);
+        DWORD closedAt = 0;
+        RunSoon(
+            [&] {
+                EXPECT_TRUE(Entered.Wait(5000));
+                closedAt = GetTickCount();
+                PostMessageA(wnd, way.Msg, way.WParam, 0);
+            },
+            100);
+        PostDrop(wnd, {ExistingFile()});
+        Application->Run();  // until the window is closed
+        EXPECT_LT(GetTickCount() - closedAt, 1000u);
+        EXPECT_TRUE(AbandonedWorkRunning()) << "RenderFile was still held";
+        EXPECT_EQ(Form1->Movie()->State(), msClosed);
+        EXPECT_EQ(DirectShow->Graph.Refs, 1 + 1) << "only the worker still holds the graph";
+        // It ends later: nothing changes but that the worker lets go.
+        Release.Open();
+        EXPECT_TRUE(PumpUntil([] { return !AbandonedWorkRunning(); }, 5000));
+        EXPECT_EQ(Form1->Movie()->State(), msClosed);
+        EXPECT_EQ(DirectShow->Leaks(), "");
+        Application->SetTerminated(false);
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+}
+
+// The whole program, as its entry runs it, with an opening that never ends:
+// closing the window ends the process within a second, with exit code 0.
+void RunUntilClosedWhileAnOpeningHangs(const std::string& stampFile) {
+    Application->Initialize();
+    auto* doubles = new TFaultyDirectShow;  // never freed: a thread stays inside
+    Application->CreateForm(Form1);
+    HWND wnd = Form1->Handle();
+    doubles->Graph.InRenderFile = [wnd, stampFile] {
+        if (FILE* f = std::fopen(stampFile.c_str(), "w")) {
+            std::fprintf(f, "%llu\n", static_cast<unsigned long long>(GetTickCount64()));
+            std::fclose(f);
+        }
+        PostMessageA(wnd, WM_CLOSE, 0, 0);
+        Sleep(INFINITE);
+    };
+    PostDrop(wnd, {ExistingFile()});
+    Application->Run();
+    Application->Finalize();
+}
+
+TEST(HangingOpenDeathTest, ClosingEndsTheProgramWithinASecond) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string stamp = std::string(temp) + "pelorin hanging open.txt";
+    DeleteFileA(stamp.c_str());
+    EXPECT_EXIT(RunUntilClosedWhileAnOpeningHangs(stamp), ::testing::ExitedWithCode(0), "");
+    ULONGLONG ended = GetTickCount64();
+    unsigned long long closed = 0;
+    FILE* f = std::fopen(stamp.c_str(), "r");
+    ASSERT_NE(f, nullptr) << "the opening never started";
+    EXPECT_EQ(std::fscanf(f, "%llu", &closed), 1);
+    std::fclose(f);
+    DeleteFileA(stamp.c_str());
+    EXPECT_LT(ended - closed, 1000u);
 }
 
 }  // namespace

@@ -2,16 +2,23 @@
 // windows made on demand and re-created, the timer, forms.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/ActnList.h"
+#include "framework/Background.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Layout.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "framework/TextConversion.h"
+#include "support/Drops.h"
 #include "support/HostForm.h"
+#include "support/ProcessUsage.h"
+#include "support/Pump.h"
 
 namespace {
 std::vector<std::string> gLog;
@@ -329,6 +336,18 @@ TEST(Forms, DialogFrameAndStayOnTopMakeANewWindowWithTheRightStyles) {
     RECT c;
     GetClientRect(h, &c);
     EXPECT_EQ(c.right, 200);
+    // Staying on top or not takes no new window; no frame at all does.
+    form.SetFormStyle(fsNormal);
+    EXPECT_EQ(form.Handle(), h);
+    EXPECT_FALSE(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    form.SetFormStyle(fsStayOnTop);
+    EXPECT_EQ(form.Handle(), h);
+    EXPECT_TRUE(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    form.SetBorderStyle(bsNone);
+    EXPECT_NE(form.Handle(), h);
+    EXPECT_FALSE(GetWindowLongA(form.Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU));
+    EXPECT_EQ(form.ClientWidth(), form.Width());
+    EXPECT_EQ(form.ClientHeight(), form.Height());
 }
 
 namespace {
@@ -370,15 +389,18 @@ namespace {
 class TMenuForm : public TForm {
 public:
     TMenuForm(TComponent* owner, const std::string& layout) : TForm(owner) { ReadLayoutText(this, layout); }
-    int Opened = 0, Clicked = 0;
+    int Opened = 0, Clicked = 0, Closed = 0;
     void OpenExecute(TObject*) { ++Opened; }
     void ItemClick(TObject*) { ++Clicked; }
+    void CloseExecute(TObject*) { ++Closed; }
     std::any MethodAddress(const std::string& name) const override {
         auto self = const_cast<TMenuForm*>(this);
         if (name == "OpenExecute")
             return Bind<&TMenuForm::OpenExecute>(self);
         if (name == "ItemClick")
             return Bind<&TMenuForm::ItemClick>(self);
+        if (name == "CloseExecute")
+            return Bind<&TMenuForm::CloseExecute>(self);
         return TForm::MethodAddress(name);
     }
 };
@@ -410,14 +432,19 @@ const char kMenuLayout[] = R"(object F: TMenuForm
       ShortCut = 16463
       OnExecute = OpenExecute
     end
+    object CloseAction: TAction
+      Caption = 'Close'
+      RunsWhileBusy = True
+      OnExecute = CloseExecute
+    end
   end
 end
 )";
 
 std::string MenuString(HMENU menu, int position) {
-    char text[128] = "";
-    GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
-    return text;
+    wchar_t text[128] = L"";
+    GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+    return WideToUtf8(text);
 }
 
 MSG KeyMessage(HWND wnd, WPARAM key) {
@@ -444,6 +471,33 @@ TEST(Menus, ShortCutTextAndKeys) {
     EXPECT_EQ(ShortCutToText(0), "");
     EXPECT_EQ(ShortCutFromKey('O', false, true, false), 16463);
     EXPECT_EQ(ShortCutFromKey(VK_F4, false, false, true), scAlt | VK_F4);
+    // Named keys, both ways; modifiers in any order on the way in.
+    for (const char* text : {"Space", "Esc", "Enter", "Home", "Left", "Right", "Up", "Down", "Ctrl+Right",
+                             "Alt+Enter", "F11", "M", "Shift+Ctrl+Alt+7"})
+        EXPECT_EQ(ShortCutToText(TextToShortCut(text)), text);
+    EXPECT_EQ(TextToShortCut("Ctrl+Left"), scCtrl | VK_LEFT);
+    EXPECT_EQ(TextToShortCut("Alt+Ctrl+O"), scCtrl | scAlt | 'O');
+    for (const char* text : {"", "Ctrl+", "Spacebar", "Hyper+X", "ctrl+o", "Ctrl+Ctrl"})
+        EXPECT_EQ(TextToShortCut(text), 0) << text;
+}
+
+TEST(Menus, PlainKeysAreShortcutsExceptWhereTheyAreTyping) {
+    auto form = std::make_unique<TMenuForm>(Application, kMenuLayout);
+    auto* list = dynamic_cast<TActionList*>(form->FindComponent("Actions"));
+    ASSERT_NE(list, nullptr);
+    auto* space = new TAction(list);
+    space->SetActionList(list);
+    space->SetShortCut(TextToShortCut("Space"));
+    space->OnExecute = Bind<&TMenuForm::OpenExecute>(form.get());
+    HoldKeys({});
+    EXPECT_TRUE(Application->IsShortCutMessage(KeyMessage(form->Handle(), VK_SPACE)));
+    EXPECT_EQ(form->Opened, 1);
+    // An edit box takes its keys as typing.
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, form->Handle(), nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    EXPECT_FALSE(Application->IsShortCutMessage(KeyMessage(edit, VK_SPACE)));
+    EXPECT_EQ(form->Opened, 1);
+    DestroyWindow(edit);
 }
 
 TEST(Menus, ItemsTakeTheirActionsCaptionShortcutAndHandler) {
@@ -585,4 +639,131 @@ TEST(StdControls, ButtonClicksOnceAndLabelFitsItsText) {
     label->SetCaption("");
     EXPECT_EQ(label->Width(), 0);
     EXPECT_GT(label->Height(), 0);
+}
+
+TEST(Busy, InputIsIgnoredNotKeptAndOnlyMarkedCommandsRun) {
+    auto form = std::make_unique<TMenuForm>(Application, kMenuLayout);
+    HWND wnd = form->Handle();
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(0, 0, 100, 100);
+    int clicks = 0;
+    struct TCounter {
+        int* N;
+        void Click(TObject*) { ++*N; }
+    } counter{&clicks};
+    panel->OnClick = Bind<&TCounter::Click>(&counter);
+    auto* close = dynamic_cast<TAction*>(form->FindComponent("CloseAction"));
+    ASSERT_NE(close, nullptr);
+    EXPECT_TRUE(close->RunsWhileBusy());
+    HMENU file = GetSubMenu(GetMenu(wnd), 0);
+    auto click = [&] {
+        PostMessageA(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        PostMessageA(panel->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    };
+    Pump();
+
+    Application->BeginBusy();
+    Application->BeginBusy();  // nested
+    EXPECT_TRUE(Application->Busy());
+    // A click, Ctrl+O as a key, a drop (which is finished all the same), the
+    // menu's items, and the shortcut's own way in.
+    click();
+    HoldKeys({VK_CONTROL});
+    PostMessageA(wnd, WM_KEYDOWN, 'O', 1);
+    HDROP drop = MakeDrop({"C:\\a.avi"});
+    PostMessageA(wnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    Pump();
+    SendMessageA(wnd, WM_COMMAND, GetMenuItemID(file, 0), 0);
+    SendMessageA(wnd, WM_COMMAND, GetMenuItemID(file, 2), 0);
+    EXPECT_TRUE(Application->IsShortCutMessage(KeyMessage(wnd, 'O'))) << "an ignored shortcut is still taken";
+    HoldKeys({});
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(form->Opened, 0);
+    EXPECT_EQ(form->Clicked, 0);
+    EXPECT_EQ(GlobalSize(drop), 0u) << "the ignored drop was not finished";
+    // What is marked to run while busy runs.
+    EXPECT_TRUE(close->Execute());
+    EXPECT_EQ(form->Closed, 1);
+
+    // Queued while busy and still there when it ends: ignored as well.
+    click();
+    Application->EndBusy();
+    EXPECT_TRUE(Application->Busy());
+    Application->EndBusy();
+    EXPECT_FALSE(Application->Busy());
+    Pump();
+    EXPECT_EQ(clicks, 0);
+
+    // Afterwards everything works again.
+    click();
+    Pump();
+    EXPECT_EQ(clicks, 1);
+    SendMessageA(wnd, WM_COMMAND, GetMenuItemID(file, 0), 0);
+    SendMessageA(wnd, WM_COMMAND, GetMenuItemID(file, 2), 0);
+    EXPECT_EQ(form->Opened, 1);
+    EXPECT_EQ(form->Clicked, 1);
+
+    // Painting, timers, moving and sizing, the system's keys (the menu, Alt+F4)
+    // and closing are never held up.
+    for (UINT m : {WM_PAINT, WM_TIMER, WM_CLOSE, WM_SYSCOMMAND, WM_COMMAND, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP,
+                   WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSCHAR, WM_MOUSEMOVE, WM_NULL, WM_APP})
+        EXPECT_FALSE(IgnoredWhileBusy(m)) << m;
+}
+
+TEST(Background, WorkRunsOnItsOwnThreadWhileMessagesAreDispatched) {
+    const DWORD threads = CountThreads();
+    DWORD workThread = 0;
+    bool ticked = false, busyMeanwhile = false;
+    RunSoon(
+        [&] {
+            ticked = true;
+            busyMeanwhile = Application->Busy();
+        },
+        50);
+    EXPECT_TRUE(RunInBackground([&] {
+        workThread = GetCurrentThreadId();
+        Sleep(400);
+    }));
+    EXPECT_TRUE(ticked) << "no message was dispatched while the work ran";
+    EXPECT_TRUE(busyMeanwhile);
+    EXPECT_FALSE(Application->Busy());
+    EXPECT_NE(workThread, GetCurrentThreadId());
+    EXPECT_NE(workThread, 0u);
+    // An error the work raises is raised here.
+    EXPECT_THROW(RunInBackground([] { throw Exception("in the work"); }), Exception);
+    EXPECT_FALSE(Application->Busy());
+    EXPECT_TRUE(PumpUntil([&] { return CountThreads() <= threads; }, 2000)) << "a worker thread stayed";
+}
+
+TEST(Background, TerminationGivesTheWorkUpWhichRunsOnAlone) {
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    RunSoon([] { Application->Terminate(); }, 50);
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(RunInBackground([release, done] {
+        WaitForSingleObject(release, 10000);
+        *done = true;
+    }));
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_FALSE(*done);
+    EXPECT_TRUE(AbandonedWorkRunning());
+    EXPECT_FALSE(Application->Busy());
+    SetEvent(release);
+    EXPECT_TRUE(PumpUntil([] { return !AbandonedWorkRunning(); }, 5000));
+    EXPECT_TRUE(*done);
+    CloseHandle(release);
+    // Work started by a caller that is already ending is done, not given up.
+    ASSERT_TRUE(Application->Terminated());
+    bool finished = false;
+    EXPECT_TRUE(RunInBackground([&] {
+        Sleep(100);
+        finished = true;
+    }));
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(AbandonedWorkRunning());
+    Application->SetTerminated(false);
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }

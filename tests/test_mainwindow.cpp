@@ -8,10 +8,14 @@
 #include <memory>
 
 #include "engine/UMovie.h"
-#include "support/Drops.h"
+#include "framework/TextConversion.h"
 #include "support/Dialogs.h"
+#include "support/Drops.h"
+#include "support/Files.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
+#include "framework/SysUtils.h"
+#include "ui/ScreenFit.h"
 #include "ui/UAbout.h"
 #include "ui/Unit1.h"
 
@@ -21,16 +25,17 @@ const char kCif[] = "cif.avi";       // 352 x 288, no sound
 const char kTone[] = "tone.wav";     // sound only
 const char kUnplayable[] = "unplayable.avi";
 
+// Texts are read as UTF-16 and compared in UTF-8, as the program keeps them.
 std::string Caption(HWND wnd) {
-    char text[512];
-    int n = GetWindowTextA(wnd, text, sizeof(text));
-    return std::string(text, n > 0 ? n : 0);
+    wchar_t text[512];
+    int n = GetWindowTextW(wnd, text, 512);
+    return WideToUtf8(std::wstring_view(text, n > 0 ? n : 0));
 }
 
 std::string MenuText(HMENU menu, int position) {
-    char text[256] = "";
-    int n = GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
-    return std::string(text, n > 0 ? n : 0);
+    wchar_t text[256] = L"";
+    int n = GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
+    return WideToUtf8(std::wstring_view(text, n > 0 ? n : 0));
 }
 
 
@@ -74,12 +79,12 @@ void AnswerOpenDialog(const std::string& name, bool confirm, std::string* starte
                 return;
             const int kFileName = 0x47C;  // the dialog's file name box (cmb13)
             if (startedWith) {
-                char text[1024] = "";
-                GetDlgItemTextA(dlg, kFileName, text, sizeof(text));
-                *startedWith = text;
+                wchar_t text[1024] = L"";
+                GetDlgItemTextW(dlg, kFileName, text, 1024);
+                *startedWith = WideToUtf8(text);
             }
             if (confirm) {
-                SetDlgItemTextA(dlg, kFileName, name.c_str());
+                SetDlgItemTextW(dlg, kFileName, Utf8ToWide(name).c_str());
                 PostMessageA(dlg, WM_COMMAND, IDOK, 0);
             } else {
                 PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
@@ -296,4 +301,65 @@ TEST_F(MainWindow, AboutItemShowsTheAboutBoxModally) {
     EXPECT_TRUE(IsWindowEnabled(Form1->Handle()));
     EXPECT_FALSE(IsWindowVisible(AboutBox->Handle()));
     EXPECT_FALSE(Application->Terminated());
+}
+
+// --- a window sized by a video larger than the screen -----------------------
+
+TEST(ScreenFit, LargestClientWithTheVideosRatioInsideTheWorkArea) {
+    const TArea screen{0, 0, 1280, 1024};
+    // Fits: size and place stay.
+    TWindowFit fit = FitVideoWindow(640, 480, 8, 46, screen, 900, 700);
+    EXPECT_FALSE(fit.Shrunk);
+    EXPECT_EQ(fit.ClientWidth, 640);
+    EXPECT_EQ(fit.Left, 900);
+    // Width-bound: 1920 x 1080 on 1280 x 1024 with an 8 x 46 frame.
+    fit = FitVideoWindow(1920, 1080, 8, 46, screen, 476, 384);
+    EXPECT_TRUE(fit.Shrunk);
+    EXPECT_EQ(fit.ClientWidth, 1272);
+    EXPECT_EQ(fit.ClientHeight, RoundHalfEven(1272 * 1080 / 1920.0));
+    EXPECT_EQ(fit.Left, 0) << "moved back inside";
+    EXPECT_EQ(fit.Top, 1024 - (fit.ClientHeight + 46));
+    // Height-bound: a tall video, on a work area that does not start at 0.
+    const TArea work{100, 50, 1380, 1010};
+    fit = FitVideoWindow(1080, 1920, 8, 46, work, 1300, 0);
+    EXPECT_EQ(fit.ClientHeight + 46, 960);
+    EXPECT_LE(fit.ClientHeight, 914);
+    EXPECT_EQ(fit.ClientHeight, RoundHalfEven(fit.ClientWidth * 1920 / 1080.0));
+    EXPECT_EQ(fit.Top, 50);
+    EXPECT_EQ(fit.Left + fit.ClientWidth + 8, 1380);
+    // Every shape: inside, at the ratio as the aspect lock rounds it, and
+    // touching the work area on one side at least.
+    for (int w = 200; w <= 4000; w += 97)
+        for (int h = 150; h <= 3000; h += 89) {
+            fit = FitVideoWindow(w, h, 8, 46, screen, 500, 500);
+            if (!fit.Shrunk)
+                continue;
+            EXPECT_LE(fit.ClientWidth + 8, 1280);
+            EXPECT_LE(fit.ClientHeight + 46, 1024);
+            EXPECT_EQ(fit.ClientHeight, RoundHalfEven(fit.ClientWidth * (static_cast<double>(h) / w))) << w << "x" << h;
+            EXPECT_TRUE(fit.ClientWidth + 8 == 1280 ||
+                        RoundHalfEven((fit.ClientWidth + 1) * (static_cast<double>(h) / w)) + 46 > 1024)
+                << w << "x" << h << " could be larger";
+            EXPECT_GE(fit.Left, 0);
+            EXPECT_GE(fit.Top, 0);
+            EXPECT_LE(fit.Left + fit.ClientWidth + 8, 1280);
+            EXPECT_LE(fit.Top + fit.ClientHeight + 46, 1024);
+        }
+}
+
+// A name in several scripts, picked in the open dialog.
+TEST_F(MainWindow, TheDialogTakesNamesInAnyScript) {
+    TScratchFolder folder("Видео 表");
+    TBytes cif;
+    ASSERT_TRUE(ReadBytes(TestData(kCif), cif));
+    const std::string picked = folder / "한글 𠮷😀.avi";
+    ASSERT_TRUE(WriteBytes(picked, cif));
+
+    AnswerOpenDialog(picked, true);
+    TypeCtrlO(Form1->Handle());
+    EXPECT_EQ(Form1->OpenDialog1->FileName(), picked);
+    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin -한글 𠮷😀.avi-");
+    EXPECT_EQ(Movie->FileName(), picked);
+    EXPECT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(Form1->ClientWidth(), 352);
 }

@@ -456,7 +456,17 @@ void Media::CheckPlays(TPlayerProcess& player, HWND main, ULONGLONG started) {
     bool video = c.Expect == TExpect::Plays;
     std::string problems;
 
-    if (video && (info.Client.cx != c.Width || info.Client.cy != c.Height))
+    // The video's own size, or, where the screen cannot hold that, a smaller
+    // client at the video's ratio with the whole window on the screen.
+    MONITORINFO monitor{sizeof(monitor)};
+    GetMonitorInfoA(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT window;
+    GetWindowRect(main, &window);
+    const RECT& work = monitor.rcWork;
+    bool fitted = info.Client.cx < c.Width && window.left >= work.left && window.top >= work.top &&
+                  window.right <= work.right && window.bottom <= work.bottom &&
+                  std::abs(info.Client.cx * c.Height / static_cast<double>(c.Width) - info.Client.cy) <= 1;
+    if (video && (info.Client.cx != c.Width || info.Client.cy != c.Height) && !fitted)
         problems += "client " + SizeText(info.Client.cx, info.Client.cy) + " for a video of " +
                     SizeText(c.Width, c.Height) + "; ";
 

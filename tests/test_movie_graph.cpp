@@ -15,12 +15,16 @@
 #include <vector>
 
 #include "engine/UMovie.h"
+#include "framework/Background.h"
 #include "framework/Forms.h"
+#include "framework/TextConversion.h"
 #include "support/Apartment.h"
 #include "support/Dialogs.h"
 #include "support/DirectShowStubs.h"
 #include "support/HostForm.h"
+#include "support/ProcessUsage.h"
 #include "support/Pump.h"
+#include "ui/PlayerControls.h"
 
 namespace {
 
@@ -168,6 +172,7 @@ struct FakeGraph : StubGraphBuilder,
     HRESULT IdealSize_hr = S_OK;
     std::deque<FakeEvent> Events;
     std::function<void()> OnStop;  // runs inside IMediaControl::Stop
+    std::function<void()> InRenderFile;  // runs inside RenderFile, on its thread
 
     // What happened.
     std::vector<std::unique_ptr<FakeFilter>> Owned;
@@ -178,6 +183,9 @@ struct FakeGraph : StubGraphBuilder,
     LONG RefsAtEnumFilters = 0;
     std::wstring RenderedName;
     bool PlayListGiven = false;
+    bool Rendering = false;  // inside RenderFile, where no other call may come
+    DWORD RenderThread = 0;
+    APTTYPE RenderApartment = APTTYPE_CURRENT;
     bool Stopped = true;  // a new graph is stopped
     int RunCalls = 0, PauseCalls = 0, StopCalls = 0;
     std::vector<LONGLONG> Seeks;
@@ -253,6 +261,14 @@ struct FakeGraph : StubGraphBuilder,
         return AddFilter_hr;
     }
     HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR file, LPCWSTR playList) override {
+        RenderThread = GetCurrentThreadId();
+        APTTYPEQUALIFIER qualifier;
+        if (FAILED(CoGetApartmentType(&RenderApartment, &qualifier)))
+            RenderApartment = APTTYPE_CURRENT;
+        Rendering = true;
+        if (InRenderFile)
+            InRenderFile();
+        Rendering = false;
         RenderedName = file;
         PlayListGiven = playList != nullptr;
         if (RenderFile_hr == S_OK)
@@ -297,6 +313,7 @@ struct FakeGraph : StubGraphBuilder,
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Stop() override {
+        EXPECT_FALSE(Rendering) << "graph stopped while RenderFile runs";
         ++StopCalls;
         Stopped = true;
         if (OnStop)
@@ -311,6 +328,7 @@ struct FakeGraph : StubGraphBuilder,
         return Duration_hr;
     }
     HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override {
+        EXPECT_FALSE(Rendering) << "position asked for while RenderFile runs";
         ++GetPositionsCalls;
         *current = Current;
         *stop = Duration;
@@ -366,7 +384,11 @@ struct FakeGraph : StubGraphBuilder,
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE put_Visible(LONG visible) override {
-        EXPECT_EQ(visible, OAFALSE);
+        if (visible != OAFALSE) {
+            EXPECT_NE(Owner, 0) << "video window shown without an owner";
+            Hidden = false;
+            return S_OK;
+        }
         Hidden = true;
         ++VisibleOffCalls;
         return S_OK;
@@ -399,6 +421,7 @@ struct FakeGraph : StubGraphBuilder,
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetEvent(LONG* code, LONG_PTR* p1, LONG_PTR* p2, LONG timeout) override {
+        EXPECT_FALSE(Rendering) << "event fetched while RenderFile runs";
         ++GetEventCalls;
         EXPECT_EQ(timeout, 10);
         if (Events.empty())
@@ -479,10 +502,10 @@ void Tick(TTimer* timer) {
 }
 
 std::string TempFile(const std::string& name) {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    std::string path = std::string(dir) + name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    std::string path = WideToUtf8(dir) + name;
+    HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
     CloseHandle(file);
     return path;
@@ -814,17 +837,30 @@ TEST_F(MovieGraph, OpenFileRendersAndCuesTheFirstFrame) {
     EXPECT_EQ(Movie->MaxIdealHeight(), 960);
 }
 
-TEST_F(MovieGraph, OpenFileConvertsTheNameFromTheAnsiCodePage) {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "needs the Japanese ANSI code page, have " << GetACP();
-    // "動画テスト.avi" in the ANSI code page.
-    std::string name = TempFile("動画テスト.avi");
-    Movie->OpenFile(name);
-    EXPECT_EQ(Movie->State(), msStopped);
-    std::wstring rendered = Graph.RenderedName;
-    ASSERT_GE(rendered.size(), 9u);
-    EXPECT_EQ(rendered.substr(rendered.size() - 9), L"\u52D5\u753B\u30C6\u30B9\u30C8.avi");
-    DeleteFileA(name.c_str());
+// DirectShow gets the name in UTF-16, every character of it, whatever the
+// system's code page.
+TEST_F(MovieGraph, OpenFileHandsDirectShowTheWholeName) {
+    const struct {
+        const char* Name;
+        const wchar_t* Rendered;
+    } cases[] = {
+        {"動画テスト.avi", L"\u52D5\u753B\u30C6\u30B9\u30C8.avi"},
+        {"Amélie 한글.avi", L"Am\u00E9lie \uD55C\uAE00.avi"},
+        {"𠮷😀.avi", L"\xD842\xDFB7\xD83D\xDE00.avi"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::string name = TempFile(c.Name);
+        Movie->OpenFile(name);
+        EXPECT_EQ(Movie->State(), msStopped);
+        EXPECT_EQ(Movie->FileName(), name);
+        const std::wstring rendered = Graph.RenderedName;
+        const std::wstring expected = c.Rendered;
+        ASSERT_GE(rendered.size(), expected.size());
+        EXPECT_EQ(rendered.substr(rendered.size() - expected.size()), expected);
+        EXPECT_EQ(WideToUtf8(rendered), name);
+        DeleteFileW(Utf8ToWide(name).c_str());
+    }
 }
 
 TEST_F(MovieGraph, NamesThatDenoteNoFileChangeNothing) {
@@ -1171,8 +1207,255 @@ TEST_F(MovieGraph, ControlDestroyedOnItsOwnTakesItsTimerAlong) {
     EXPECT_EQ(Graph.Refs, 1);
 }
 
+// ------------------------------------------------ rendering off the window's thread
+
+// A manual-reset event, closed with the scope.
+struct TGate {
+    HANDLE Handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ~TGate() { CloseHandle(Handle); }
+    void Open() { SetEvent(Handle); }
+    bool Wait(DWORD ms) { return WaitForSingleObject(Handle, ms) == WAIT_OBJECT_0; }
+};
+
+TEST_F(MovieGraph, RenderingRunsOnAWorkerWhileTheWindowKeepsAnswering) {
+    TGate entered, release;
+    Graph.InRenderFile = [&] {
+        entered.Open();
+        release.Wait(20000);
+    };
+    Graph.Events.push_back({S_OK, EC_PAUSED, EC_PAUSED * 100, EC_PAUSED * 1000});
+    HWND control = Movie->Handle();
+    const DWORD threadsBefore = CountThreads();
+
+    // From another thread, as the window system or a script would: messages
+    // sent with a time-out, a repaint asked for, a graph notification posted.
+    int answered = 0;
+    DWORD slowest = 0;
+    bool repainted = false;
+    std::thread outside([&] {
+        if (!entered.Wait(10000)) {
+            release.Open();
+            return;
+        }
+        for (int i = 0; i < 20; ++i) {
+            DWORD start = GetTickCount();
+            DWORD_PTR result = 0;
+            if (SendMessageTimeoutA(control, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result))
+                ++answered;
+            slowest = std::max(slowest, GetTickCount() - start);
+            Sleep(10);
+        }
+        InvalidateRect(control, nullptr, TRUE);
+        for (int i = 0; i < 100 && !repainted; ++i) {
+            RECT r;
+            repainted = !GetUpdateRect(control, &r, FALSE);
+            Sleep(10);
+        }
+        PostMessageA(control, WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
+        Sleep(50);
+        release.Open();
+    });
+    Movie->OpenFile(File);
+    outside.join();
+
+    EXPECT_EQ(answered, 20);
+    EXPECT_LT(slowest, 100u);
+    EXPECT_TRUE(repainted);
+    EXPECT_NE(Graph.RenderThread, GetCurrentThreadId());
+    EXPECT_EQ(Graph.RenderApartment, APTTYPE_MTA);
+    // The opening ends as it always did.
+    EXPECT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(Movie->VideoWidth(), 640);
+    EXPECT_EQ(Movie->VideoHeight(), 480);
+    EXPECT_EQ(Movie->MaxIdealWidth(), 1280);
+    using P = std::pair<int64_t, int64_t>;
+    EXPECT_EQ(Log.Positions, (std::vector<P>{{0, Graph.Duration}, {0, Graph.Duration}}));
+    EXPECT_EQ(Graph.Owner, reinterpret_cast<OAHWND>(control));
+    EXPECT_EQ(Graph.Refs, 1 + 7) << "the worker's own reference was not given back";
+    // The notification that came meanwhile is taken now, once.
+    EXPECT_EQ(Graph.GetEventCalls, 0);
+    PumpFor(100);
+    EXPECT_EQ(Graph.GetEventCalls, 1);
+    EXPECT_EQ(Graph.FreedCodes, std::vector<long>{EC_PAUSED});
+    // The worker is gone.
+    EXPECT_TRUE(PumpUntil([&] { return CountThreads() <= threadsBefore; }, 2000))
+        << CountThreads() << " threads, " << threadsBefore << " before";
+}
+
+TEST_F(MovieGraph, TerminatingWhileRenderingGivesTheGraphUpUntouched) {
+    Open();
+    Movie->PlayPause();
+    TGate entered, release;
+    Graph.InRenderFile = [&] {
+        entered.Open();
+        release.Wait(20000);
+    };
+    Log.Positions.clear();
+    int stops = Graph.StopCalls, owners = Graph.OwnerCalls;
+    RunSoon(
+        [&] {
+            EXPECT_TRUE(entered.Wait(5000));
+            Application->Terminate();
+        },
+        50);
+    DWORD start = GetTickCount();
+    Movie->OpenFile(File);
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_TRUE(AbandonedWorkRunning());
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "loops further out were not told";
+    // The old graph went as usual; the new one is let go without a call.
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_EQ(Graph.StopCalls, stops + 1);
+    EXPECT_EQ(Graph.OwnerCalls, owners + 1) << "only the old video window's owner taken away";
+    EXPECT_EQ(Graph.Refs, 1 + 1) << "only the worker still holds the graph";
+    EXPECT_TRUE(Log.Positions.empty());
+    EXPECT_TRUE(ComEntered());
+
+    // When it does end, nothing changes but that the worker lets go.
+    release.Open();
+    EXPECT_TRUE(PumpUntil([] { return !AbandonedWorkRunning(); }, 5000));
+    EXPECT_EQ(Graph.Refs, 1);
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_TRUE(Log.Positions.empty());
+    EXPECT_EQ(Graph.StopCalls, stops + 1);
+    EXPECT_EQ(Boxes->Count(), 0u);
+}
+
 // COM the thread cannot enter (it already lives in the multithreaded
 // apartment): the graph is given up, and the thread's own COM is left alone.
+// ------------------------------------------------------------ player keys
+
+namespace {
+constexpr LONGLONG kSecond = 10000000;
+
+// A key typed in the window, through the application's shortcut filter.
+bool Press(TWinControl* window, const char* keys) {
+    TShortCut shortCut = TextToShortCut(keys);
+    BYTE state[256] = {};
+    state[VK_CONTROL] = (shortCut & scCtrl) ? 0x80 : 0;
+    state[VK_MENU] = (shortCut & scAlt) ? 0x80 : 0;
+    SetKeyboardState(state);
+    MSG msg{};
+    msg.hwnd = window->Handle();
+    msg.message = (shortCut & scAlt) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    msg.wParam = shortCut & 0xFF;
+    bool taken = Application->IsShortCutMessage(msg);
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+    return taken;
+}
+}  // namespace
+
+TEST_F(MovieGraph, KeysSeekWithinTheMovieAndPastTheEndFinishIt) {
+    auto controls = std::make_unique<TPlayerControls>(Host, Movie);
+    // Without a movie the keys do nothing.
+    for (const char* k : {"Right", "Home", "Up", "M", "Space", "F11"})
+        Press(Movie, k);
+    EXPECT_EQ(Movie->State(), msClosed);
+    EXPECT_EQ(Movie->Volume(), 7);
+    EXPECT_FALSE(controls->FullScreen().Active());
+
+    Graph.Duration = 60 * kSecond;
+    Open();
+    Movie->SetAutoClose(true);
+    Press(Movie, "Space");
+    ASSERT_EQ(Movie->State(), msPlaying);
+    Graph.Seeks.clear();
+    // Each seek happens on a stopped graph (the double checks), which then runs on.
+    struct Step {
+        const char* Keys;
+        LONGLONG From, To;
+    };
+    for (Step step : {Step{"Right", 10, 15}, Step{"Left", 10, 5}, Step{"Left", 3, 0}, Step{"Ctrl+Right", 0, 60},
+                      Step{"Ctrl+Left", 50, 0}, Step{"Home", 30, 0}}) {
+        Graph.Current = step.From * kSecond;
+        int runs = Graph.RunCalls;
+        EXPECT_TRUE(Press(Movie, step.Keys)) << step.Keys;
+        if (step.To == 60) {  // the end itself is no place to play on from
+            EXPECT_EQ(Movie->State(), msStopped);
+            Press(Movie, "Space");
+            continue;
+        }
+        ASSERT_FALSE(Graph.Seeks.empty());
+        EXPECT_EQ(Graph.Seeks.back(), step.To * kSecond) << step.Keys;
+        EXPECT_EQ(Graph.RunCalls, runs + 1) << step.Keys;
+        EXPECT_EQ(Movie->State(), msPlaying) << step.Keys;
+    }
+    EXPECT_EQ(Log.Completes, 1) << "Ctrl+Right past the end finished the movie";
+
+    // Paused, a seek stays paused; under a modal dialog the keys do nothing.
+    Press(Movie, "Space");
+    ASSERT_EQ(Movie->State(), msPaused);
+    Graph.Current = 20 * kSecond;
+    int runs = Graph.RunCalls;
+    Press(Movie, "Right");
+    EXPECT_EQ(Graph.Seeks.back(), 25 * kSecond);
+    EXPECT_EQ(Movie->State(), msPaused);
+    EXPECT_EQ(Graph.RunCalls, runs);
+    size_t seeks = Graph.Seeks.size();
+    EnableWindow(Host->Handle(), FALSE);
+    EXPECT_FALSE(Press(Movie, "Right"));
+    EnableWindow(Host->Handle(), TRUE);
+    EXPECT_EQ(Graph.Seeks.size(), seeks);
+    // Right past the end: the movie ends as at its own end, once.
+    Graph.Current = 57 * kSecond;
+    Press(Movie, "Right");
+    EXPECT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(Log.Completes, 2);
+    EXPECT_EQ(Graph.Seeks.back(), 0) << "rewound as at the end";
+}
+
+TEST_F(MovieGraph, VolumeKeysWheelAndMuteKeepTheLevelForTheNextFile) {
+    auto controls = std::make_unique<TPlayerControls>(Host, Movie);
+    Open();
+    Graph.Volumes.clear();
+    Press(Movie, "Down");
+    Press(Movie, "Down");
+    EXPECT_EQ(Movie->Volume(), 5);
+    Press(Movie, "M");
+    EXPECT_EQ(Movie->Volume(), 0);
+    Press(Movie, "M");
+    EXPECT_EQ(Movie->Volume(), 5);
+    for (int i = 0; i < 4; ++i)
+        Press(Movie, "Up");
+    EXPECT_EQ(Movie->Volume(), 7) << "seven is the top";
+    EXPECT_EQ(Graph.Volumes, (std::vector<LONG>{VolumeTable[6], VolumeTable[5], VolumeTable[0], VolumeTable[5],
+                                                VolumeTable[6], VolumeTable[7], VolumeTable[7], VolumeTable[7]}));
+    // The wheel: a level a notch, finer wheels a level per whole notch.
+    SendMessageA(Host->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -2 * WHEEL_DELTA), 0);
+    EXPECT_EQ(Movie->Volume(), 5);
+    SendMessageA(Movie->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(Movie->Volume(), 5);
+    SendMessageA(Movie->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(Movie->Volume(), 6) << "the picture hands the wheel to the window";
+    // The next file's graph plays at that level.
+    Graph.Volumes.clear();
+    Movie->OpenFile(File);
+    controls->MovieOpened();
+    EXPECT_EQ(Graph.Volumes, std::vector<LONG>{VolumeTable[6]});
+}
+
+TEST_F(MovieGraph, ANewWindowTakesOverTheVideoAndTheGraphEvents) {
+    Open();
+    Movie->SetAutoClose(true);
+    HWND old = Movie->Handle();
+    // An end of stream queued while the control has no window of its own.
+    Movie->RecreateWnd();
+    Graph.Events.push_back({S_OK, EC_COMPLETE, EC_COMPLETE * 100, EC_COMPLETE * 1000});
+    HWND now = Movie->Handle();
+    ASSERT_NE(now, old);
+    EXPECT_EQ(Graph.Owner, reinterpret_cast<OAHWND>(now));
+    EXPECT_EQ(Graph.Drain, reinterpret_cast<OAHWND>(now));
+    EXPECT_EQ(Graph.NotifyWindow, reinterpret_cast<OAHWND>(now));
+    EXPECT_EQ(Graph.WindowStyle, LONG(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
+    EXPECT_FALSE(Graph.Hidden);
+    EXPECT_EQ(Graph.VisibleOffCalls, 1) << "hidden while it had no owner";
+    // The new window asks for the events that nobody was told about.
+    EXPECT_TRUE(PumpUntil([&] { return Log.Completes == 1; }, 2000));
+    EXPECT_EQ(Movie->State(), msStopped);
+}
+
 TEST(MovieCom, FailedEntryIsReportedAndNotLeft) {
     Application->Title = kTitle;
     TDialogWatcher boxes;

@@ -2,6 +2,11 @@
 // outside: what a user sees of the window, its message boxes and its exit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "framework/TextConversion.h"
+#include "support/Files.h"
 #include "support/Player.h"
 
 namespace {
@@ -153,3 +158,187 @@ TEST(Pelorin, UnplayableFileIsReportedTwiceAndTheWindowWaits) {
     EXPECT_TRUE(player.Running()) << "nothing plays, so nothing may close the window";
     CloseAndExpectExit(player, wnd);
 }
+
+// --- Texts and file names whatever the code page ---------------------------
+// These cases run twice: with the other cases under the Japanese locale (code
+// page 932), and alone under LANG=C.UTF-8 (CTest's pelorin_code_page_1252),
+// where the ANSI code page holds none of the Japanese texts nor Hangul. Read
+// as UTF-16 from outside, the texts and names must be whole either way; read
+// as ANSI on the Japanese system, the texts are the Shift-JIS bytes they
+// always were.
+
+namespace {
+UINT ExpectedCodePage() {
+    const char* cp = std::getenv("PELORIN_EXPECT_ACP");
+    return cp && *cp ? static_cast<UINT>(std::atoi(cp)) : 932;
+}
+
+std::string AnsiText(HWND wnd) {
+    char text[1024] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
+    return text;
+}
+
+std::string WideText(HWND wnd) {
+    wchar_t text[1024] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
+    return WideToUtf8(text);
+}
+
+// A visible top-level window of the process with this class and caption.
+HWND WaitForWindowOf(DWORD pid, const wchar_t* cls, const std::string& caption) {
+    struct TSearch {
+        DWORD Pid;
+        const wchar_t* Class;
+        std::wstring Caption;
+        HWND Found;
+    } search{pid, cls, Utf8ToWide(caption), nullptr};
+    struct TVisit {
+        // A named function with the system's calling convention (CALLBACK):
+        // in 32 bits a lambda's is not the one EnumWindows calls with.
+        static BOOL CALLBACK Window(HWND wnd, LPARAM data) {
+            auto* s = reinterpret_cast<TSearch*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(wnd, &owner);
+            wchar_t name[64] = {}, text[256] = {};
+            GetClassNameW(wnd, name, 64);
+            GetWindowTextW(wnd, text, 256);
+            if (owner == s->Pid && IsWindowVisible(wnd) && s->Caption == text && lstrcmpW(name, s->Class) == 0) {
+                s->Found = wnd;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    };
+    for (int i = 0; i < 300 && !search.Found; ++i) {
+        EnumWindows(&TVisit::Window, reinterpret_cast<LPARAM>(&search));
+        if (!search.Found)
+            Sleep(Scaled(50));
+    }
+    return search.Found;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
+    reinterpret_cast<std::vector<HWND>*>(data)->push_back(child);
+    return TRUE;
+}
+
+std::vector<std::string> ChildTexts(HWND parent) {
+    std::vector<HWND> children;
+    EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&children));
+    std::vector<std::string> texts;
+    for (HWND child : children)
+        if (std::string text = WideText(child); !text.empty())
+            texts.push_back(text);
+    return texts;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& s) {
+    return std::find(list.begin(), list.end(), s) != list.end();
+}
+}  // namespace
+
+TEST(AnyCodePage, TheCasesRunUnderTheCodePageTheyAreMeantFor) {
+    EXPECT_EQ(GetACP(), ExpectedCodePage());
+}
+
+TEST(AnyCodePage, AboutBoxCaptionAndLabelsAreJapanese) {
+    TPlayerProcess player("");
+    HWND wnd = player.WaitForMainWindow();
+    ASSERT_NE(wnd, nullptr);
+    // ヘルプ(&H), then Pelorinについて(&A)..., by their access keys: the
+    // second once the menu is open (the menu loop opens it by a key of its own).
+    PostMessageW(wnd, WM_SYSCOMMAND, SC_KEYMENU, 'h');
+    ASSERT_NE(WaitForWindowOf(player.ProcessId(), L"#32768", ""), nullptr) << "the Help menu did not open";
+    PostMessageW(wnd, WM_CHAR, 'a', 0);
+    HWND about = WaitForWindowOf(player.ProcessId(), L"Pelorin.TForm", "バージョン情報");
+    ASSERT_NE(about, nullptr) << "no About box";
+    const std::vector<std::string> labels = ChildTexts(about);
+    for (const char* text : {"Pelorin", "Ver.0.92.0.18", "Copyright (C) 2026 Pelorin の開発者たち",
+                             "DirectShow 宣言 / ﾌｧｲﾙﾄﾞﾛｯﾌﾟｺﾝﾎﾟｰﾈﾝﾄ Ver1.00", "を使っています", "OK"})
+        EXPECT_TRUE(Contains(labels, text)) << text << " is not among " << testing::PrintToString(labels);
+    if (GetACP() == 932) {
+        EXPECT_EQ(AnsiText(about), "\x83o\x81[\x83W\x83\x87\x83\x93\x8F\xEE\x95\xF1");  // バージョン情報
+        std::vector<HWND> children;
+        EnumChildWindows(about, &CollectChild, reinterpret_cast<LPARAM>(&children));
+        std::vector<std::string> ansi;
+        for (HWND child : children)
+            ansi.push_back(AnsiText(child));
+        EXPECT_TRUE(Contains(ansi, "Copyright (C) 2026 Pelorin \x82\xCC\x8AJ\x94\xAD\x8E\xD2\x82\xBD\x82\xBF"));
+        EXPECT_TRUE(Contains(ansi,
+                             "DirectShow \x90\xE9\x8C\xBE / "
+                             "\xCC\xA7\xB2\xD9\xC4\xDE\xDB\xAF\xCC\xDF\xBA\xDD\xCE\xDF\xB0\xC8\xDD\xC4 Ver1.00"));
+    }
+    PostMessageW(about, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsWindowVisible(about); ++i)
+        Sleep(50);
+    CloseAndExpectExit(player, wnd);
+}
+
+TEST(AnyCodePage, UnplayableFileMessageIsJapanese) {
+    TPlayerProcess player(Quoted(TestData(kUnplayable)));
+    HWND box = player.WaitForMessageBox(60000);
+    ASSERT_NE(box, nullptr);
+    TMessageBoxInfo msg;
+    ASSERT_TRUE(ReadMessageBox(box, msg));
+    EXPECT_EQ(msg.Text, "このファイルは再生できません");
+    EXPECT_EQ(msg.Caption, "Pelorin");
+    if (GetACP() == 932) {
+        HWND text = GetDlgItem(box, 0xFFFF);  // the box's text
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(AnsiText(text),
+                  "\x82\xB1\x82\xCC\x83t\x83@\x83"
+                  "C\x83\x8B\x82\xCD\x8D\xC4\x90\xB6\x82\xC5\x82\xAB"
+                  "\x82\xDC\x82\xB9\x82\xF1");
+    }
+    // Answered twice (creation and first showing), then the window waits.
+    for (int i = 0; i < 2 && box; ++i) {
+        ASSERT_TRUE(PressButton(box, "OK"));
+        for (int wait = 0; wait < 100 && IsWindow(box); ++wait)
+            Sleep(50);
+        box = i == 0 ? player.WaitForMessageBox(60000) : nullptr;
+    }
+    HWND wnd = player.WaitForMainWindow();
+    ASSERT_NE(wnd, nullptr);
+    EXPECT_EQ(ReadWindowInfo(wnd).Caption, std::string("Pelorin -") + kUnplayable + "-");
+    CloseAndExpectExit(player, wnd);
+}
+
+// One viewer run per kind of name: the file is found, played once, and the
+// caption names it exactly.
+class AnyFileName : public testing::TestWithParam<const char*> {};
+
+TEST_P(AnyFileName, ViewerModePlaysTheFileAndNamesIt) {
+    const std::string name = GetParam();
+    TScratchFolder folder("Видео 表");
+    TBytes clip;
+    ASSERT_TRUE(ReadBytes(TestData(kClip), clip));
+    const std::string path = folder / name;
+    ASSERT_TRUE(WriteBytes(path, clip));
+    TPlayerProcess player(Quoted(path) + " 30 40");
+    HWND wnd = player.WaitForMainWindow();
+    ASSERT_NE(wnd, nullptr);
+    TWindowInfo info = ReadWindowInfo(wnd);
+    EXPECT_EQ(info.Caption, "Pelorin -" + name + "-");
+    EXPECT_EQ(info.Client.cx, 640);
+    EXPECT_EQ(info.Client.cy, 480);
+    EXPECT_EQ(info.Window.left, 30);
+    ExpectViewerFrame(info);
+    DWORD code = 1234;
+    ASSERT_TRUE(player.WaitForExit(60000, &code)) << "the viewer did not close at the end of the clip";
+    EXPECT_EQ(code, 0u);
+}
+
+std::string KindOfName(const testing::TestParamInfo<const char*>& info) {
+    static const char* const kKinds[] = {"Accents", "Hangul", "AstralAndEmoji"};
+    return kKinds[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(AnyCodePage,
+                         AnyFileName,
+                         testing::Values("Amélie.avi",       // accents (in code page 1252, not 932)
+                                         "한글 동영상.avi",  // Hangul (in neither)
+                                         "𠮷野家 😀.avi"),    // outside the basic plane, an emoji
+                         KindOfName);

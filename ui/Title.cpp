@@ -1,5 +1,5 @@
 #include "ui/Title.h"
 
-std::string MovieTitle(const std::string& path, TLeadByteTest isLeadByte) {
-    return "Pelorin -" + ExtractFileName(path, isLeadByte) + "-";
+std::string MovieTitle(const std::string& path) {
+    return "Pelorin -" + ExtractFileName(path) + "-";
 }

@@ -6,6 +6,5 @@
 #include "framework/SysUtils.h"
 
 // "Pelorin -", the file name without its folder, "-": C:\Movies\clip.avi gives
-// "Pelorin -clip.avi-". The path is stepped by whole characters (see
-// ExtractFileName), by default those of the system's ANSI code page.
-std::string MovieTitle(const std::string& path, TLeadByteTest isLeadByte = IsAnsiLeadByte);
+// "Pelorin -clip.avi-". The path and the caption are UTF-8 (see ExtractFileName).
+std::string MovieTitle(const std::string& path);

@@ -6,21 +6,23 @@
 #include <vector>
 
 #include "framework/SysUtils.h"
+#include "framework/TextConversion.h"
 
 TAboutBox* AboutBox = nullptr;
 
 std::string ReadVersionString(const std::string& fileName, const std::string& key) {
+    const std::wstring file = Utf8ToWide(fileName);
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
     if (size == 0)
         return "";
     std::vector<char> block(size);  // freed on every way out, errors included
-    if (!GetFileVersionInfoA(fileName.c_str(), handle, size, block.data()))
+    if (!GetFileVersionInfoW(file.c_str(), handle, size, block.data()))
         RaiseLastOSError();
 
     void* translation = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &translation, &length))
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translation, &length))
         RaiseLastOSError();
     // One entry is a language and a code page, two 16-bit words. A table too
     // short to hold one names no string table.
@@ -30,20 +32,24 @@ std::string ReadVersionString(const std::string& fileName, const std::string& ke
 
     char path[64 + 1];
     std::snprintf(path, sizeof(path), "\\StringFileInfo\\%4.4x%4.4x\\", entry[0], entry[1]);
-    std::string subBlock = path + key;
+    // The strings are read as UTF-16, as the block holds them: the wide
+    // query needs no code page, so they read right on any system.
+    const std::wstring subBlock = Utf8ToWide(path + key);
 
     void* value = nullptr;
-    if (!VerQueryValueA(block.data(), subBlock.c_str(), &value, &length) || !value)
+    if (!VerQueryValueW(block.data(), subBlock.c_str(), &value, &length) || !value)
         return "";
     // Within the block: never read past its end, even if the terminator is missing.
     const char* text = static_cast<const char*>(value);
     const char* end = block.data() + block.size();
     if (text < block.data() || text >= end)
         return "";
+    const size_t room = static_cast<size_t>(end - text) / sizeof(wchar_t);
+    const wchar_t* chars = static_cast<const wchar_t*>(value);
     size_t n = 0;
-    while (text + n < end && text[n] != '\0')
+    while (n < room && chars[n] != L'\0')
         ++n;
-    return std::string(text, n);
+    return WideToUtf8(std::wstring_view(chars, n));
 }
 
 TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
@@ -81,9 +87,13 @@ TComponent** TAboutBox::FieldAddress(const std::string& name) {
 }
 
 void TAboutBox::FormCreate(TObject*) {
-    char buffer[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
-    std::string fileName(buffer, n < sizeof(buffer) ? n : 0);
+    // The program may live in a folder whose name is long or in any script.
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    DWORD n;
+    while ((n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()))) == buffer.size() &&
+           buffer.size() < 32768)
+        buffer.resize(buffer.size() * 2);
+    std::string fileName = n < buffer.size() ? WideToUtf8(std::wstring_view(buffer.data(), n)) : std::string();
     // Each read opens the file anew; an error stops the filling where it is.
     ProductName->SetCaption(ReadVersionString(fileName, "ProductName"));
     Version->SetCaption("Ver." + ReadVersionString(fileName, "FileVersion"));

@@ -12,6 +12,8 @@
 // fileName's translation table; "" when the file has no version resource,
 // the table or the key does not exist. A file whose version information
 // cannot be read, or has no translation table, raises the system's error.
+// The name and the value are UTF-8; the value is read as the UTF-16 the block
+// holds, so it is whole whatever the system's code page.
 std::string ReadVersionString(const std::string& fileName, const std::string& key);
 
 class TAboutBox : public TForm {

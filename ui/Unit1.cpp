@@ -2,6 +2,8 @@
 
 #include "engine/UMovie.h"
 #include "framework/SysUtils.h"
+#include "ui/PlayerControls.h"
+#include "ui/ScreenFit.h"
 #include "ui/Title.h"
 #include "ui/UAbout.h"
 
@@ -89,6 +91,7 @@ void TForm1::FormCreate(TObject*) {
     FMovie->SetAlign(alClient);
     FMovie->OnClick = Bind<&TForm1::MovieClick>(this);
     FMovie->SetOnComplete(Bind<&TForm1::MovieComplete>(this));
+    FControls = new TPlayerControls(this, FMovie);
     FAspect = 0;
 
     if (ParamCount() < 1 || !FileExists(ParamStr(1)))
@@ -113,6 +116,8 @@ void TForm1::FormCreate(TObject*) {
         if (p.Top >= 0)
             SetTop(p.Top);
     }
+    if (p.Width <= 0 && p.Height <= 0)
+        SizeToVideo();
 }
 
 void TForm1::FormShow(TObject*) {
@@ -120,11 +125,12 @@ void TForm1::FormShow(TObject*) {
     if (!FMovie || !FMovie->AutoClose())
         return;
     FMovie->OpenFile(ParamStr(1));
+    FControls->MovieOpened();
     FMovie->PlayPause();
 }
 
 void TForm1::MovieClick(TObject*) {
-    FMovie->PlayPause();
+    FControls->PlayPause();
 }
 
 void TForm1::MovieComplete(TObject*) {
@@ -136,7 +142,7 @@ void TForm1::FormResize(TObject*) {
         return;
     FMovie->SetBounds(0, 0, ClientWidth(), ClientHeight());
     // The client height follows the width, so the picture keeps its shape.
-    if (FAspect != 0)
+    if (FAspect != 0 && !FControls->FullScreen().Active())
         SetClientHeight(RoundHalfEven(ClientWidth() * FAspect));
 }
 
@@ -160,13 +166,28 @@ void TForm1::DropDst1FileDrop(TObject*, TStrings* files, int, int) {
 }
 
 void TForm1::OpenAndPlay(const std::string& path) {
-    // No lock while the window takes the new video's size.
+    // The window takes the new video's size: out of full screen, no lock.
+    FControls->FullScreen().Leave();
     FAspect = 0;
     SetCaption(MovieTitle(path));
     FMovie->OpenFile(path);
-    SetClientWidth(FMovie->VideoWidth());
-    SetClientHeight(FMovie->VideoHeight());
+    FControls->MovieOpened();
+    SizeToVideo();
     FMovie->PlayPause();
     if (FMovie->VideoWidth() != 0)
         FAspect = static_cast<double>(FMovie->VideoHeight()) / FMovie->VideoWidth();
+}
+
+void TForm1::SizeToVideo() {
+    SetClientWidth(FMovie->VideoWidth());
+    SetClientHeight(FMovie->VideoHeight());
+    RECT work = MonitorArea(true);
+    TWindowFit fit = FitVideoWindow(FMovie->VideoWidth(), FMovie->VideoHeight(), Width() - ClientWidth(),
+                                    Height() - ClientHeight(), {work.left, work.top, work.right, work.bottom},
+                                    Left(), Top());
+    if (!fit.Shrunk)
+        return;
+    SetClientWidth(fit.ClientWidth);
+    SetClientHeight(fit.ClientHeight);
+    SetBounds(fit.Left, fit.Top, Width(), Height());
 }

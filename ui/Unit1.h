@@ -9,6 +9,7 @@
 #include "framework/Menus.h"
 
 class TMovie;
+class TPlayerControls;
 
 class TForm1 : public TForm {
 public:
@@ -37,6 +38,7 @@ public:
     void DropDst1FileDrop(TObject* sender, TStrings* files, int x, int y);
 
     TMovie* Movie() const { return FMovie; }
+    TPlayerControls* PlayerControls() const { return FControls; }
     double Aspect() const { return FAspect; }
 
 protected:
@@ -47,8 +49,12 @@ private:
     void MovieClick(TObject* sender);
     void MovieComplete(TObject* sender);
     void OpenAndPlay(const std::string& path);
+    // The client takes the video's size, or the largest with its ratio that
+    // the screen holds.
+    void SizeToVideo();
 
     TMovie* FMovie = nullptr;
+    TPlayerControls* FControls = nullptr;
     // Client height per pixel of client width; 0 means no lock.
     double FAspect = 0;
 };

@@ -15,12 +15,46 @@ import time
 import unittest
 
 from desktop import (EXE, Player, Probe, TIMEOUT, WINE_RUN, capture, click, client_rect, client_size, data,
-                     difference, drag, key, log, type_text, wait_for, windows_path, wine_without_window_manager)
+                     difference, drag, key, log, move, type_text, wait_for, windows_path, wine_without_window_manager,
+                     xdotool)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 CLIP = "sample.avi"  # 640 x 480, 4 s: long enough to pause and resume
 CIF = "cif.avi"  # 352 x 288
+SCREEN = (0, 0, 1280, 1024)  # the private display, all of it work area
+WS_CAPTION, WS_EX_TOPMOST = 0x00C00000, 0x8
+
+
+def make_clip(folder, name, size, seconds):
+    """A test-pattern clip made now: long or large clips need not live in the repository."""
+    path = os.path.join(folder, name)
+    subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                    "testsrc=size=%dx%d:rate=10:duration=%d" % (size + (seconds,)), "-c:v", "mpeg4", "-q:v", "20",
+                    path], check=True, timeout=120)
+    return path
+
+
+def clips():
+    """The generated clips, made once for the whole run."""
+    if not hasattr(clips, "made"):
+        # Letters and digits only: the path is typed into the open dialog.
+        folder = os.path.join(tempfile.gettempdir(), "pelorinclips%d" % os.getpid())
+        os.makedirs(folder, exist_ok=True)
+        clips.made = {"long": make_clip(folder, "long.avi", (320, 240), 20),
+                      "large": make_clip(folder, "large.avi", (1920, 1080), 3), "folder": folder}
+    return clips.made
+
+
+def fits_with_ratio(w, video):
+    """Inside the screen, at the video's ratio, and as large as the screen allows."""
+    l, t, r, b = w["window"]
+    cw, ch = client_size(w)
+    frame_w, frame_h = (r - l) - cw, (b - t) - ch
+    inside = l >= SCREEN[0] and t >= SCREEN[1] and r <= SCREEN[2] and b <= SCREEN[3]
+    ratio = abs(cw * video[1] / video[0] - ch) <= 1
+    largest = cw + frame_w == SCREEN[2] - SCREEN[0] or ch + frame_h == SCREEN[3] - SCREEN[1]
+    return inside and ratio and largest
 
 
 def is_playing(rect, within=1.0):
@@ -170,6 +204,26 @@ class DesktopTest(unittest.TestCase):
         wait_for("the video's size", lambda: client_size(self.player.main_window()) == (352, 288))
         self.assertTrue(is_playing(client_rect(self.player.main_window())), "the dropped file does not play")
 
+    def test_a_dragged_file_named_in_any_script_plays_and_the_caption_names_it(self):
+        # Accents, Hangul, a character outside the basic plane and an emoji:
+        # none of them all in the ANSI code page, so only a wide drop and wide
+        # captions carry them. The caption is read back as UTF-16.
+        name = "Amélie 한글 𠮷😀.avi"
+        folder = tempfile.mkdtemp(prefix="pelorin-desktop-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        path = os.path.join(folder, name)
+        shutil.copyfile(data(CIF), path)
+        left, top, right, bottom = client_rect(self.player.main_window())
+        self.drop([path], ((left + right) // 2, (top + bottom) // 2))
+
+        def wide_caption():
+            w = self.player.main_window()
+            return bytes.fromhex(w["wcaption"]).decode("utf-16-le") if w else None
+        wait_for("the caption to name " + name, lambda: wide_caption() == "Pelorin -" + name + "-")
+        wait_for("the video's size", lambda: client_size(self.player.main_window()) == (352, 288))
+        self.assertTrue(is_playing(client_rect(self.player.main_window())), "the dropped file does not play")
+        self.assertIsNone(self.player.dialog())
+
     def test_clicks_on_the_picture_pause_and_resume(self):
         main = self.open_with_ctrl_o(CLIP, (640, 480))
         rect = client_rect(main)
@@ -207,6 +261,31 @@ class DesktopTest(unittest.TestCase):
         w, h = client_size(main)
         self.assertEqual(w, 720)
         self.assertEqual(h, 540)
+
+    def test_double_click_goes_full_screen_and_esc_restores_the_window(self):
+        main = self.open_path(clips()["long"], (320, 240))
+        check_full_screen_and_back(self, self.player, main)
+
+    def test_a_video_larger_than_the_screen_opens_inside_it_at_its_ratio(self):
+        main = self.open_path(clips()["large"], None)
+        self.assertTrue(fits_with_ratio(main, (1920, 1080)), main)
+
+    def open_path(self, path, size):
+        """Opens a file outside the test data through Ctrl+O; waits for its caption (and size)."""
+        self.player.focus()
+        key("ctrl+o")
+        wait_for("the open dialog", self.player.dialog)
+        type_text(windows_path(path))
+        key("Return")
+        name = os.path.basename(path)
+        main = self.player.wait_main_window(lambda w: w["caption"] == "Pelorin -" + name + "-",
+                                            "the caption to name " + name)
+        if size:
+            main = self.player.wait_main_window(lambda w: client_size(w) == size, "the video's size")
+        else:
+            time.sleep(1.0)
+            main = self.player.main_window()
+        return main
 
     def drag_bottom_edge(self, main, by):
         l, t, r, b = main["window"]
@@ -291,6 +370,89 @@ class WindowManagerTest(unittest.TestCase):
 
         # It still plays once and ends.
         self.assertEqual(player.wait(timeout=TIMEOUT), 0)
+
+
+def check_full_screen_and_back(test, player, main):
+    """A double-click on the moving picture: the whole screen, the picture still
+    moving; Esc: exactly the window from before, moving on."""
+    rect = client_rect(main)
+    test.assertTrue(is_playing(rect), "the picture does not move")
+    player.focus()
+    xdotool_double_click((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+    full = player.wait_main_window(lambda w: tuple(w["window"]) == SCREEN, "full screen")
+    test.assertFalse(full["style"] & WS_CAPTION, "a full screen has no caption")
+    test.assertTrue(full["exstyle"] & WS_EX_TOPMOST, "a full screen stays on top")
+    test.assertTrue(is_playing(client_rect(full)), "the double-click left the picture still")
+    player.focus()
+    key("Escape")
+    back = player.wait_main_window(lambda w: w["window"] == main["window"], "the window from before")
+    test.assertEqual((back["style"], back["exstyle"], back["client"]), (main["style"], main["exstyle"], main["client"]))
+    test.assertTrue(is_playing(client_rect(back)), "the picture stopped on the way back")
+
+
+def xdotool_double_click(x, y):
+    move(x, y)
+    xdotool("click", "--repeat", 2, "--delay", 80, 1)
+
+
+class ViewerTest(unittest.TestCase):
+    """The viewer mode: the program started with a file (and a place)."""
+
+    @classmethod
+    def setUpClass(cls):
+        wine_without_window_manager(True)
+        cls.probe = Probe()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.probe.close()
+        wine_without_window_manager(False)
+        if hasattr(clips, "made"):
+            shutil.rmtree(clips.made["folder"], ignore_errors=True)
+
+    def start(self, path, *args):
+        started = time.monotonic()
+        self.addCleanup(lambda: log("(%.1f s)" % (time.monotonic() - started)))
+        player = Player(self.probe, windows_path(path), *args)
+        self.addCleanup(player.close)
+        name = os.path.basename(path)
+        return player, player.wait_main_window(lambda w: w["caption"] == "Pelorin -" + name + "-")
+
+    def test_keys_pause_and_resume_esc_closes(self):
+        player, main = self.start(clips()["long"])
+        rect = client_rect(main)
+        player.focus()
+        key("space")
+        time.sleep(0.3)
+        self.assertTrue(stands_still(rect), "Space did not pause")
+        key("space")
+        self.assertTrue(is_playing(rect), "Space did not resume")
+        started = time.monotonic()
+        key("Escape")
+        self.assertEqual(player.process.wait(timeout=TIMEOUT), 0)
+        log("  closed %.1f s after Esc" % (time.monotonic() - started))
+
+    def test_right_near_the_end_ends_the_viewer_early(self):
+        started = time.monotonic()
+        player, main = self.start(clips()["long"])
+        player.focus()
+        for _ in range(4):  # 20 s of clip, 5 s a press
+            key("Right")
+        self.assertEqual(player.process.wait(timeout=TIMEOUT), 0)
+        self.assertLess(time.monotonic() - started, 17, "the viewer played to the natural end")
+
+    def test_full_screen_and_back_keeps_the_viewer_frame(self):
+        player, main = self.start(clips()["long"], "100", "80")
+        self.assertTrue(main["exstyle"] & WS_EX_TOPMOST)
+        check_full_screen_and_back(self, player, main)
+
+    def test_a_video_larger_than_the_screen_fits_unless_a_size_is_given(self):
+        player, main = self.start(clips()["large"], "900", "700")
+        self.assertTrue(fits_with_ratio(main, (1920, 1080)), main)
+        player.close()
+        player, main = self.start(clips()["large"], "0", "0", "1920", "1080")
+        self.assertEqual(client_size(main), (1920, 1080))
+        self.assertEqual(main["window"][:2], [0, 0])
 
 
 if __name__ == "__main__":

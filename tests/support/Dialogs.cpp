@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/TextConversion.h"
+
 namespace {
 std::string ClassOf(HWND wnd) {
     char name[64] = {};
@@ -10,12 +12,12 @@ std::string ClassOf(HWND wnd) {
 }
 
 std::string TextOf(HWND wnd) {
-    // WM_GETTEXT reaches the box's thread, which is in its modal loop.
-    char text[1024] = {};
+    // WM_GETTEXT reaches the box's thread, which is in its modal loop. Read
+    // as UTF-16, so the text is whole whatever the code page.
+    wchar_t text[1024] = {};
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                        &copied);
-    return text;
+    SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
+    return WideToUtf8(text);
 }
 
 std::string WithoutMnemonics(const std::string& s) {

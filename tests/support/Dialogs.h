@@ -12,7 +12,7 @@
 
 // What a message box showed.
 struct TMessageBoxInfo {
-    std::string Caption;               // code page 932, like the program's text
+    std::string Caption;               // UTF-8, like the program's text
     std::string Text;
     std::vector<std::string> Buttons;  // captions without the '&' mnemonic marks
     bool HasIcon = false;

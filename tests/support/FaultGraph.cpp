@@ -237,6 +237,8 @@ HRESULT TFaultGraph::EnumFilters(IEnumFilters** out) {
 }
 
 HRESULT TFaultGraph::RenderFile(LPCWSTR, LPCWSTR) {
+    if (InRenderFile)
+        InRenderFile();
     return Call(Plan, "IGraphBuilder::RenderFile", S_OK, [&] {
         for (int i = 0; i < RenderAdds; ++i) {
             Owned.push_back(std::make_unique<TFaultFilter>());

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,6 +96,9 @@ struct TFaultGraph : StubGraphBuilder,
 
     // A successful RenderFile puts this many filters of its own in the graph.
     int RenderAdds = 3;
+    // Runs first inside RenderFile, on whatever thread calls it: to hold the
+    // call there until a test lets it go.
+    std::function<void()> InRenderFile;
     // Events the graph has queued: GetEvent hands them out in order.
     std::vector<long> Queued;
 

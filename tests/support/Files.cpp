@@ -4,14 +4,13 @@
 
 #include <cstdio>
 
+#include "framework/TextConversion.h"
+
 namespace {
-// UTF-16 form of an ANSI path, with the "\\?\" prefix that lifts the MAX_PATH
+// UTF-16 form of a UTF-8 path, with the "\\?\" prefix that lifts the MAX_PATH
 // limit for absolute drive paths.
 std::wstring Wide(const std::string& path) {
-    int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring w(units > 0 ? units - 1 : 0, L'\0');
-    if (units > 1)
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, w.data(), units);
+    std::wstring w = Utf8ToWide(path);
     if (w.size() > 2 && w[1] == L':' && w[2] == L'\\')
         w = L"\\\\?\\" + w;
     return w;
@@ -87,10 +86,7 @@ bool RemovePath(const std::string& path) {
             std::wstring name = entry.cFileName;
             if (name == L"." || name == L"..")
                 continue;
-            int bytes = WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, nullptr, 0, nullptr, nullptr);
-            std::string narrow(bytes > 0 ? bytes - 1 : 0, '\0');
-            WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, narrow.data(), bytes, nullptr, nullptr);
-            RemovePath(path + "\\" + narrow);
+            RemovePath(path + "\\" + WideToUtf8(name));
         } while (FindNextFileW(walk, &entry));
         FindClose(walk);
     }
@@ -171,9 +167,9 @@ TBytes TRandomBytes::Make(size_t count) {
 }
 
 TScratchFolder::TScratchFolder(const std::string& name) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    FPath = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId());
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    FPath = WideToUtf8(temp) + name + "-" + std::to_string(GetCurrentProcessId());
     RemovePath(FPath);
     MakeFolder(FPath);
 }

@@ -1,9 +1,8 @@
 // Files that tests make at run time, and proof that nobody changed them:
 // bytes in and out, a fingerprint of a file's content and metadata, and a
 // scratch folder that removes itself with everything in it.
-// Names are 8-bit text in the ANSI code page (Shift-JIS under the tests'
-// Japanese locale), as the program itself receives them; the functions here
-// go through UTF-16 so that names longer than MAX_PATH work as well.
+// Names are UTF-8, as the program itself keeps them; the functions here go
+// through UTF-16 so that names longer than MAX_PATH work as well.
 #pragma once
 
 #include <windows.h>

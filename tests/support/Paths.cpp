@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "framework/TextConversion.h"
+
 std::string WinePath(const std::string& hostPath) {
     if (hostPath.empty() || hostPath[0] != '/')
         return hostPath;
@@ -25,5 +27,5 @@ std::string TestData(const std::string& name) {
 }
 
 bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "framework/TextConversion.h"
+
 namespace {
 struct TFindData {
     DWORD ProcessId;
@@ -35,13 +37,11 @@ HWND WaitForWindow(DWORD pid, const char* cls, DWORD timeoutMs) {
     return nullptr;
 }
 
-
-
-
+// Read as UTF-16, so that every character of the caption arrives.
 std::string TextOf(HWND wnd) {
-    char text[1024] = {};
-    GetWindowTextA(wnd, text, sizeof text);
-    return text;
+    wchar_t text[1024] = {};
+    GetWindowTextW(wnd, text, 1024);
+    return WideToUtf8(text);
 }
 }  // namespace
 
@@ -66,30 +66,32 @@ TWindowInfo ReadWindowInfo(HWND wnd) {
 TPlayerProcess::TPlayerProcess(const std::string& arguments) {
     const char* exe = std::getenv("PELORIN_EXE");
     std::string path = WinePath(exe ? exe : "Pelorin.exe");
-    std::string line = "\"" + path + "\" " + arguments;
-    STARTUPINFOA si{};
+    // Wide, so that arguments in any script reach the player whole.
+    std::wstring line = Utf8ToWide("\"" + path + "\" " + arguments);
+    STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &FInfo))
+    if (!CreateProcessW(Utf8ToWide(path).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &FInfo))
         FInfo = {};
 }
 
 TPlayerProcess::TPlayerProcess(const std::string& arguments, const std::string& outputFile) {
     const char* exe = std::getenv("PELORIN_EXE");
     std::string path = WinePath(exe ? exe : "Pelorin.exe");
-    std::string line = "\"" + path + "\" " + arguments;
+    std::wstring line = Utf8ToWide("\"" + path + "\" " + arguments);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
                                nullptr);
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = input;
     si.hStdOutput = output;
     si.hStdError = output;
-    if (output == INVALID_HANDLE_VALUE ||
-        !CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &FInfo))
+    if (output == INVALID_HANDLE_VALUE || !CreateProcessW(Utf8ToWide(path).c_str(), line.data(), nullptr, nullptr, TRUE,
+                                                          0, nullptr, nullptr, &si, &FInfo))
         FInfo = {};
     if (output != INVALID_HANDLE_VALUE)
         CloseHandle(output);

@@ -20,7 +20,7 @@ struct TWindowInfo {
     SIZE Client{};
     DWORD Style = 0;
     DWORD ExStyle = 0;
-    std::string Caption;
+    std::string Caption;  // read as UTF-16, in UTF-8
 };
 TWindowInfo ReadWindowInfo(HWND wnd);
 

@@ -1,6 +1,7 @@
 #include "support/ProcessUsage.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -115,7 +116,22 @@ TProcessUsage MeasureProcessUsage() {
     if (GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
         u.PrivateUsage = memory.PrivateUsage;
     u.CommittedPrivate = CommittedPrivateMemory();
+    u.Threads = CountThreads();
     return u;
+}
+
+DWORD CountThreads() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ++count;
+    CloseHandle(snapshot);
+    return count;
 }
 
 std::string TProcessUsage::Describe() const {
@@ -123,12 +139,12 @@ std::string TProcessUsage::Describe() const {
     std::snprintf(text, sizeof text,
                   "USER %lu (GetGuiResources %lu, windows %lu), GDI %lu (GetGuiResources %lu, probed %lu), "
                   "handles %lu (GetProcessHandleCount %lu, listed %lu), private %.2f MiB (PrivateUsage %.2f, "
-                  "committed private %.2f)",
+                  "committed private %.2f), threads %lu",
                   static_cast<unsigned long>(User()), static_cast<unsigned long>(UserObjects),
                   static_cast<unsigned long>(Windows), static_cast<unsigned long>(Gdi()),
                   static_cast<unsigned long>(GdiObjects), static_cast<unsigned long>(GdiProbed),
                   static_cast<unsigned long>(Handles()), static_cast<unsigned long>(HandleCount),
                   static_cast<unsigned long>(HandlesListed), Private() / 1048576.0, PrivateUsage / 1048576.0,
-                  CommittedPrivate / 1048576.0);
+                  CommittedPrivate / 1048576.0, static_cast<unsigned long>(Threads));
     return text;
 }

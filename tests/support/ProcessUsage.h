@@ -21,6 +21,7 @@ struct TProcessUsage {
     SIZE_T PrivateUsage = 0;  // GetProcessMemoryInfo; 0 where it is not counted
     // Private committed memory found by walking the address space.
     SIZE_T CommittedPrivate = 0;
+    DWORD Threads = 0;  // threads of this process now running
 
     // The figures that stand for each kind: the system's own count where it
     // has one, the count by hand otherwise.
@@ -32,3 +33,6 @@ struct TProcessUsage {
 };
 
 TProcessUsage MeasureProcessUsage();
+
+// The threads of this process now running.
+DWORD CountThreads();

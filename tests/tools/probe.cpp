@@ -10,8 +10,10 @@
 //                    the windows of another desktop, such as the virtual
 //                    desktop that "explorer /desktop=NAME,WxH" makes.
 //
-// Output: one line of JSON per look, an array of windows. Captions are the
-// ANSI (code page 932) bytes in hex, so the reader compares them byte for byte.
+// Output: one line of JSON per look, an array of windows. Captions are in hex,
+// so the reader compares them byte for byte: "caption" as the ANSI code page
+// has them (932 in the test set-up), "wcaption" as UTF-16 (little-endian),
+// which holds every character whatever the code page.
 #include <windows.h>
 
 #include <cstdio>
@@ -84,17 +86,20 @@ BOOL CALLBACK AddWindow(HWND wnd, LPARAM param) {
     std::snprintf(buf, sizeof buf,
                   "{\"hwnd\":%llu,\"pid\":%lu,\"class\":%s,\"exe\":%s,\"caption\":\"%s\","
                   "\"window\":[%ld,%ld,%ld,%ld],\"client\":[%ld,%ld,%ld,%ld],"
-                  "\"style\":%lu,\"exstyle\":%lu,\"enabled\":%s,\"owner\":%llu,\"foreground\":%s}",
+                  "\"style\":%lu,\"exstyle\":%lu,\"enabled\":%s,\"owner\":%llu,\"foreground\":%s",
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(wnd)), pid, JsonString(cls).c_str(),
-                  JsonString(ExeName(pid).c_str()).c_str(), Hex(text, n).c_str(), window.left, window.top,
-                  window.right, window.bottom, origin.x, origin.y, client.right, client.bottom,
+                  JsonString(ExeName(pid).c_str()).c_str(), Hex(text, n).c_str(), window.left, window.top, window.right,
+                  window.bottom, origin.x, origin.y, client.right, client.bottom,
                   static_cast<unsigned long>(GetWindowLongA(wnd, GWL_STYLE)),
                   static_cast<unsigned long>(GetWindowLongA(wnd, GWL_EXSTYLE)), IsWindowEnabled(wnd) ? "true" : "false",
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetWindow(wnd, GW_OWNER))),
                   GetForegroundWindow() == wnd ? "true" : "false");
+    wchar_t wide[1024];
+    int units = GetWindowTextW(wnd, wide, 1024);
     if (out->size() > 1)
         *out += ',';
     *out += buf;
+    *out += ",\"wcaption\":\"" + Hex(reinterpret_cast<const char*>(wide), units > 0 ? units * 2 : 0) + "\"}";
     return TRUE;
 }
 
