@@ -134,21 +134,17 @@ INSTANTIATE_TEST_SUITE_P(
                     TPlacementCase{"abc -5", -1, -1, 640, 480}));
 
 TEST(Pelorin, UnplayableFileIsReportedTwiceAndTheWindowWaits) {
-    TPlayerProcess player(Quoted(TestData(kUnplayable)));
     // Once while the window is created, once when it is first shown.
-    for (int i = 0; i < 2; ++i) {
-        HWND box = player.WaitForMessageBox(60000);
-        ASSERT_NE(box, nullptr) << "message " << i + 1;
+    auto refused = RunRefusedTwice(Quoted(TestData(kUnplayable)), [](HWND box, int) {
         TMessageBoxInfo msg;
         ASSERT_TRUE(ReadMessageBox(box, msg));
         EXPECT_EQ(msg.Text, "このファイルは再生できません");
         EXPECT_EQ(msg.Caption, "Pelorin");
         EXPECT_EQ(msg.Buttons, std::vector<std::string>{"OK"});
         EXPECT_FALSE(msg.HasIcon);
-        ASSERT_TRUE(PressButton(box, "OK"));
-        for (int wait = 0; wait < 100 && IsWindow(box); ++wait)
-            Sleep(50);
-    }
+    });
+    ASSERT_NE(refused, nullptr);
+    TPlayerProcess& player = *refused;
     HWND wnd = player.WaitForMainWindow();
     ASSERT_NE(wnd, nullptr);
     TWindowInfo info = ReadWindowInfo(wnd);
@@ -278,28 +274,25 @@ TEST(AnyCodePage, AboutBoxCaptionAndLabelsAreJapanese) {
 }
 
 TEST(AnyCodePage, UnplayableFileMessageIsJapanese) {
-    TPlayerProcess player(Quoted(TestData(kUnplayable)));
-    HWND box = player.WaitForMessageBox(60000);
-    ASSERT_NE(box, nullptr);
-    TMessageBoxInfo msg;
-    ASSERT_TRUE(ReadMessageBox(box, msg));
-    EXPECT_EQ(msg.Text, "このファイルは再生できません");
-    EXPECT_EQ(msg.Caption, "Pelorin");
-    if (GetACP() == 932) {
-        HWND text = GetDlgItem(box, 0xFFFF);  // the box's text
-        ASSERT_NE(text, nullptr);
-        EXPECT_EQ(AnsiText(text),
-                  "\x82\xB1\x82\xCC\x83t\x83@\x83"
-                  "C\x83\x8B\x82\xCD\x8D\xC4\x90\xB6\x82\xC5\x82\xAB"
-                  "\x82\xDC\x82\xB9\x82\xF1");
-    }
     // Answered twice (creation and first showing), then the window waits.
-    for (int i = 0; i < 2 && box; ++i) {
-        ASSERT_TRUE(PressButton(box, "OK"));
-        for (int wait = 0; wait < 100 && IsWindow(box); ++wait)
-            Sleep(50);
-        box = i == 0 ? player.WaitForMessageBox(60000) : nullptr;
-    }
+    auto refused = RunRefusedTwice(Quoted(TestData(kUnplayable)), [](HWND box, int index) {
+        if (index > 0)
+            return;
+        TMessageBoxInfo msg;
+        ASSERT_TRUE(ReadMessageBox(box, msg));
+        EXPECT_EQ(msg.Text, "このファイルは再生できません");
+        EXPECT_EQ(msg.Caption, "Pelorin");
+        if (GetACP() == 932) {
+            HWND text = GetDlgItem(box, 0xFFFF);  // the box's text
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(AnsiText(text),
+                      "\x82\xB1\x82\xCC\x83t\x83@\x83"
+                      "C\x83\x8B\x82\xCD\x8D\xC4\x90\xB6\x82\xC5\x82\xAB"
+                      "\x82\xDC\x82\xB9\x82\xF1");
+        }
+    });
+    ASSERT_NE(refused, nullptr);
+    TPlayerProcess& player = *refused;
     HWND wnd = player.WaitForMainWindow();
     ASSERT_NE(wnd, nullptr);
     EXPECT_EQ(ReadWindowInfo(wnd).Caption, std::string("Pelorin -") + kUnplayable + "-");

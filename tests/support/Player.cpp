@@ -1,5 +1,8 @@
 #include "support/Player.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <cstdlib>
 
 #include "framework/TextConversion.h"
@@ -127,4 +130,33 @@ bool TPlayerProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
 
 bool TPlayerProcess::Running() {
     return FInfo.hProcess && WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::unique_ptr<TPlayerProcess> RunRefusedTwice(const std::string& arguments,
+                                                const std::function<void(HWND box, int index)>& check) {
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        auto player = std::make_unique<TPlayerProcess>(arguments);
+        int answered = 0;
+        for (; answered < 2; ++answered) {
+            HWND box = player->WaitForMessageBox(30000);
+            if (!box)
+                break;
+            check(box, answered);
+            if (!PressButton(box, "OK"))
+                break;
+            for (int wait = 0; wait < 100 && IsWindow(box); ++wait)
+                Sleep(50);
+        }
+        if (answered == 2)
+            return player;
+        if (attempt == 1 && player->Running()) {
+            std::printf("[ platform ] no refusal %d within 30 s, the player still running: the platform's "
+                        "parser hang; trying once more\n",
+                        answered + 1);
+            continue;  // the player is ended with its object
+        }
+        ADD_FAILURE() << "refusal " << answered + 1 << " did not come";
+        return nullptr;
+    }
+    return nullptr;
 }

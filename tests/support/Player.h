@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,3 +48,13 @@ public:
 private:
     PROCESS_INFORMATION FInfo{};
 };
+
+// Starts the player on a file it cannot play and answers its two refusals (at
+// creation and at the first showing), handing each box to check first
+// (index 0 and 1). Wine 8's GStreamer parser now and then never returns from
+// RenderFile for such a file (seldom on a quiet machine, often on a loaded
+// one). A refusal that does not come while the player still runs is taken for
+// that hang of the platform's once: reported, and the player started again.
+// Returns the player with both boxes answered, or null (the test has failed).
+std::unique_ptr<TPlayerProcess> RunRefusedTwice(const std::string& arguments,
+                                                const std::function<void(HWND box, int index)>& check);
