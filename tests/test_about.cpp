@@ -81,11 +81,11 @@ std::string Describe(const RECT& r) {
 
 // The size of a window's own text in the font the window draws it with.
 SIZE TextExtent(HWND wnd) {
-    std::string text = WindowText(wnd);
+    std::wstring text = Utf8ToWide(WindowText(wnd));
     HDC dc = GetDC(wnd);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(wnd, WM_GETFONT, 0, 0)));
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(wnd, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
     TEXTMETRICA tm{};
     GetTextMetricsA(dc, &tm);
     SelectObject(dc, old);
