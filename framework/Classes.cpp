@@ -89,8 +89,20 @@ void TComponent::Loaded() {
     FComponentState &= ~csLoading;
 }
 
-std::any TComponent::MethodAddress(const std::string&) const {
+std::any TComponent::MethodAddress(const std::string& name) {
+    for (const TPublishedMember& m : PublishedMembers())
+        if (m.Method && name == m.Name)
+            return m.Method(this);
     return {};
+}
+
+void TComponent::SetPublishedField(const std::string& name, TComponent* component) {
+    for (const TPublishedMember& m : PublishedMembers())
+        if (m.SetField && name == m.Name) {
+            if (!m.SetField(this, component))
+                throw Exception("Layout error: " + name + " is not of the class of the field " + name);
+            return;
+        }
 }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {

@@ -56,34 +56,20 @@ TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
     InitializeForm("TABOUTBOX");
 }
 
-std::any TAboutBox::MethodAddress(const std::string& name) const {
-    auto self = const_cast<TAboutBox*>(this);
-    if (name == "FormCreate")
-        return Bind<&TAboutBox::FormCreate>(self);
-    if (name == "BitBtn1Click")
-        return Bind<&TAboutBox::BitBtn1Click>(self);
-    return TForm::MethodAddress(name);
-}
-
-TComponent** TAboutBox::FieldAddress(const std::string& name) {
-    auto field = [](auto*& f) { return reinterpret_cast<TComponent**>(&f); };
-    if (name == "Panel1")
-        return field(Panel1);
-    if (name == "ProgramIcon")
-        return field(ProgramIcon);
-    if (name == "ProductName")
-        return field(ProductName);
-    if (name == "Version")
-        return field(Version);
-    if (name == "Copyright")
-        return field(Copyright);
-    if (name == "Comments")
-        return field(Comments);
-    if (name == "BitBtn1")
-        return field(BitBtn1);
-    if (name == "Label1")
-        return field(Label1);
-    return TForm::FieldAddress(name);
+std::span<const TPublishedMember> TAboutBox::PublishedMembers() const {
+    static const TPublishedMember members[] = {
+        PublishedField<&TAboutBox::Panel1>("Panel1"),
+        PublishedField<&TAboutBox::ProgramIcon>("ProgramIcon"),
+        PublishedField<&TAboutBox::ProductName>("ProductName"),
+        PublishedField<&TAboutBox::Version>("Version"),
+        PublishedField<&TAboutBox::Copyright>("Copyright"),
+        PublishedField<&TAboutBox::Comments>("Comments"),
+        PublishedField<&TAboutBox::BitBtn1>("BitBtn1"),
+        PublishedField<&TAboutBox::Label1>("Label1"),
+        PublishedMethod<&TAboutBox::FormCreate>("FormCreate"),
+        PublishedMethod<&TAboutBox::BitBtn1Click>("BitBtn1Click"),
+    };
+    return members;
 }
 
 void TAboutBox::FormCreate(TObject*) {
