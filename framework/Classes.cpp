@@ -12,6 +12,22 @@ void Erase(std::vector<TComponent*>& list, TComponent* item) {
 }
 }  // namespace
 
+TApplicationHooks ApplicationHooks;
+
+void HandleApplicationException(TObject* sender) {
+    if (!ApplicationHooks.HandleException)
+        std::terminate();
+    ApplicationHooks.HandleException(sender);
+}
+
+bool ApplicationBusy() {
+    return ApplicationHooks.Busy && ApplicationHooks.Busy();
+}
+
+TComponent* ApplicationMainForm() {
+    return ApplicationHooks.MainForm ? ApplicationHooks.MainForm() : nullptr;
+}
+
 TComponent* LayoutRoot() {
     return gLayoutRoot;
 }

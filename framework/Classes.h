@@ -199,6 +199,25 @@ TPublishedMember PublishedMethod(const char* name) {
     return {name, nullptr, [](TComponent* self) -> std::any { return Bind<Method>(static_cast<C*>(self)); }};
 }
 
+// The application object stands above every component layer (it knows
+// forms and runs the message loop); what controls, menus, actions and
+// dialogs need of it they reach through these hooks, which it fills in.
+struct TApplicationHooks {
+    // Shows the error being handled; called inside a catch block.
+    void (*HandleException)(TObject* sender) = nullptr;
+    // Whether the user's input that would start something is ignored now.
+    bool (*Busy)() = nullptr;
+    // The main form, the owner of the program's dialogs; null before it is made.
+    TComponent* (*MainForm)() = nullptr;
+};
+extern TApplicationHooks ApplicationHooks;
+
+// Call inside a catch block: the application shows the error. Without an
+// application to show it, the program ends, as for an unhandled exception.
+void HandleApplicationException(TObject* sender);
+bool ApplicationBusy();
+TComponent* ApplicationMainForm();
+
 // Typed lookup of a published method for an event property of a layout.
 template <class TEvent>
 TEvent LayoutMethod(TComponent* self, const TLayoutValue& value);

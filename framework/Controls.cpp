@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include "framework/Forms.h"
 #include "framework/TextConversion.h"
 
 namespace {
@@ -275,7 +274,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
         control->WindowProc(m);
     } catch (...) {
         // No exception may cross the system's frames: the application shows it.
-        Application->HandleException(control);
+        HandleApplicationException(control);
     }
     if (msg == WM_NCDESTROY) {
         RemovePropW(wnd, kControlProp);

@@ -1,6 +1,5 @@
 #include "framework/ExtCtrls.h"
 
-#include "framework/Forms.h"
 #include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
@@ -197,7 +196,7 @@ LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
             try {
                 timer->Timer();
             } catch (...) {
-                Application->HandleException(timer);
+                HandleApplicationException(timer);
             }
         }
         return 0;

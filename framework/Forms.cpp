@@ -11,6 +11,16 @@
 TApplication* Application = new TApplication(nullptr);
 
 namespace {
+// The program's application answers for it to the layers below forms.
+const bool kHooked = [] {
+    ApplicationHooks.HandleException = [](TObject* sender) { Application->HandleException(sender); };
+    ApplicationHooks.Busy = [] { return Application->Busy(); };
+    ApplicationHooks.MainForm = []() -> TComponent* { return Application->MainForm(); };
+    return true;
+}();
+}  // namespace
+
+namespace {
 BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM data) {
     if (IsWindowVisible(wnd) && IsWindowEnabled(wnd))
         reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
