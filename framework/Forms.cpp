@@ -53,8 +53,6 @@ TCustomForm::~TCustomForm() {
     MarkDestroying();
     DestroyComponents();
     DestroyHandle();
-    if (FFontHandle)
-        DeleteObject(FFontHandle);
 }
 
 void TCustomForm::InitializeForm(const char* layoutResource) {
@@ -88,9 +86,9 @@ HFONT TCustomForm::FontHandle() {
         lf.lfHeight = FFont.Height;
         lf.lfCharSet = FFont.Charset;
         lstrcpynW(lf.lfFaceName, Utf8ToWide(FFont.Name).c_str(), LF_FACESIZE);
-        FFontHandle = CreateFontIndirectW(&lf);
+        FFontHandle.Reset(CreateFontIndirectW(&lf));
     }
-    return FFontHandle;
+    return FFontHandle.Get();
 }
 
 void TCustomForm::SetMenu(TMainMenu* menu) {
@@ -138,23 +136,22 @@ void TCustomForm::Loaded() {
 }
 
 int TCustomForm::ScreenPixelsPerInch() {
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi;
+    TWindowDC screen(nullptr);
+    return GetDeviceCaps(screen.Get(), LOGPIXELSY);
 }
 
 void TCustomForm::ScaleBy(int m, int d) {
     int clientWidth = ClientWidth(), clientHeight = ClientHeight();
     FFont.Height = MulDiv(FFont.Height, m, d);
-    HFONT old = FFontHandle;
-    FFontHandle = nullptr;
-    if (FHandle) {
-        SetFontOf(FHandle, reinterpret_cast<LPARAM>(FontHandle()));
-        EnumChildWindows(FHandle, &SetFontOf, reinterpret_cast<LPARAM>(FontHandle()));
+    {
+        // The windows let go of the old font before it is deleted.
+        TGdiObject<HFONT> old;
+        old.Reset(FFontHandle.Release());
+        if (FHandle) {
+            SetFontOf(FHandle, reinterpret_cast<LPARAM>(FontHandle()));
+            EnumChildWindows(FHandle, &SetFontOf, reinterpret_cast<LPARAM>(FontHandle()));
+        }
     }
-    if (old)
-        DeleteObject(old);
     SetClientWidth(MulDiv(clientWidth, m, d));
     SetClientHeight(MulDiv(clientHeight, m, d));
     for (int i = 0; i < ControlCount(); ++i)

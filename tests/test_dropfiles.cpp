@@ -131,7 +131,7 @@ public:
     static HWND Recreating() { return RecreatingHandle(); }
 
 protected:
-    void HandleChanged(uint8_t reason) override {
+    void HandleChanged(THandleChange reason) override {
         if (FLog)
             FLog->push_back({TEvent::evHandleChanged, reason, FHookedHandle});
         TControlHook::HandleChanged(reason);

@@ -10,6 +10,23 @@
 
 TAboutBox* AboutBox = nullptr;
 
+namespace {
+// The UTF-16 text at value, within the block: never read past its end, even
+// if the terminator is missing. "" for a value outside the block.
+std::string TextWithin(const std::vector<char>& block, const void* value) {
+    const char* text = static_cast<const char*>(value);
+    const char* end = block.data() + block.size();
+    if (text < block.data() || text >= end)
+        return "";
+    const size_t room = static_cast<size_t>(end - text) / sizeof(wchar_t);
+    const wchar_t* chars = static_cast<const wchar_t*>(value);
+    size_t n = 0;
+    while (n < room && chars[n] != L'\0')
+        ++n;
+    return WideToUtf8(std::wstring_view(chars, n));
+}
+}  // namespace
+
 std::string ReadVersionString(const std::string& fileName, const std::string& key) {
     const std::wstring file = Utf8ToWide(fileName);
     DWORD handle = 0;
@@ -39,17 +56,7 @@ std::string ReadVersionString(const std::string& fileName, const std::string& ke
     void* value = nullptr;
     if (!VerQueryValueW(block.data(), subBlock.c_str(), &value, &length) || !value)
         return "";
-    // Within the block: never read past its end, even if the terminator is missing.
-    const char* text = static_cast<const char*>(value);
-    const char* end = block.data() + block.size();
-    if (text < block.data() || text >= end)
-        return "";
-    const size_t room = static_cast<size_t>(end - text) / sizeof(wchar_t);
-    const wchar_t* chars = static_cast<const wchar_t*>(value);
-    size_t n = 0;
-    while (n < room && chars[n] != L'\0')
-        ++n;
-    return WideToUtf8(std::wstring_view(chars, n));
+    return TextWithin(block, value);
 }
 
 TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
