@@ -116,7 +116,7 @@ void TComponent::SetPublishedField(const std::string& name, TComponent* componen
     for (const TPublishedMember& m : PublishedMembers())
         if (m.SetField && name == m.Name) {
             if (!m.SetField(this, component))
-                throw Exception("Layout error: " + name + " is not of the class of the field " + name);
+                throw Exception("Layout error: the class of " + name + " does not fit its field");
             return;
         }
 }

@@ -18,9 +18,7 @@ const bool kHooked = [] {
     ApplicationHooks.MainForm = []() -> TComponent* { return Application->MainForm(); };
     return true;
 }();
-}  // namespace
 
-namespace {
 BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM data) {
     if (IsWindowVisible(wnd) && IsWindowEnabled(wnd))
         reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);

@@ -11,6 +11,7 @@
 #include "framework/Background.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "framework/GdiGuards.h"
 #include "framework/Layout.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
@@ -610,6 +611,38 @@ TEST(Menus, MenuBarOutlivesWindowsAndLeavesWithItsObject) {
     EXPECT_EQ(open->Action(), nullptr);
     open->Click();
     EXPECT_EQ(form->Opened, 0);
+}
+
+TEST(GdiGuards, ObjectsAreDeletedOnceAndSelectionsPutBack) {
+    HBRUSH first = CreateSolidBrush(RGB(1, 2, 3));
+    HBRUSH second = CreateSolidBrush(RGB(4, 5, 6));
+    HBRUSH kept = nullptr;
+    {
+        TGdiObject<HBRUSH> brush;
+        brush.Reset(first);
+        brush.Reset(first);  // the same object again: still alive
+        EXPECT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_BRUSH));
+        brush.Reset(second);  // the one it held goes
+        EXPECT_EQ(GetObjectType(first), 0u);
+        kept = brush.Release();  // handed over, not deleted
+    }
+    EXPECT_EQ(kept, second);
+    EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_BRUSH));
+    DeleteObject(second);
+
+    TWindowDC screen(nullptr);
+    TMemoryDC memory(screen.Get());
+    ASSERT_NE(memory.Get(), nullptr);
+    HGDIOBJ before = GetCurrentObject(memory.Get(), OBJ_FONT);
+    TGdiObject<HFONT> font;
+    font.Reset(CreateFontW(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    {
+        TSelectedObject selected(memory.Get(), font.Get());
+        EXPECT_EQ(GetCurrentObject(memory.Get(), OBJ_FONT), font.Get());
+        TSelectedObject none(memory.Get(), nullptr);  // selects nothing
+        EXPECT_EQ(GetCurrentObject(memory.Get(), OBJ_FONT), font.Get());
+    }
+    EXPECT_EQ(GetCurrentObject(memory.Get(), OBJ_FONT), before);
 }
 
 TEST(Forms, ScaledLayoutFollowsTheScreensPixelsPerInch) {
