@@ -72,7 +72,7 @@ void TControlHook::Notification(TComponent* component, TOperation operation) {
     if (component == FHookedControl) {
         // The control is going away: its procedure is not put back, and
         // FSavedWndProc stays so its last messages still reach its handling.
-        HandleChanged(1);
+        HandleChanged(hcDestroyed);
         FHookedControl = nullptr;
     }
     if (component == FControl)
@@ -88,49 +88,55 @@ TWinControl* TControlHook::GetTargetControl() {
 void TControlHook::SetHooked(bool value) {
     if (Designing())
         return;
-    if (value) {
-        // Every caller has removed first.
-        TWinControl* w = GetTargetControl();
-        HWND handle = w ? w->Handle() : nullptr;
-        if (!handle) {
-            if (FTarget == htForm)
-                throw Exception("フック先を特定できません。");
-            return;
-        }
-        FHookedHandle = handle;
-        FHookedControl = w;
-        w->FreeNotification(this);
-        FSavedWndProc = w->WindowProc;
-        w->WindowProc = HookMethod();
+    if (value)
+        HookTarget();
+    else
+        UnhookTarget();
+}
+
+void TControlHook::HookTarget() {
+    // Every caller has removed first.
+    TWinControl* w = GetTargetControl();
+    HWND handle = w ? w->Handle() : nullptr;
+    if (!handle) {
+        if (FTarget == htForm)
+            throw Exception("フック先を特定できません。");
         return;
     }
+    FHookedHandle = handle;
+    FHookedControl = w;
+    w->FreeNotification(this);
+    FSavedWndProc = w->WindowProc;
+    w->WindowProc = HookMethod();
+}
 
+void TControlHook::UnhookTarget() {
     if (!FHookedControl)
         return;
-    TWndMethod ours = HookMethod();
-    bool unlinked = false;
-    if (FHookedControl->WindowProc != ours) {
-        // A hook installed later is still in place. Putting our saved
-        // procedure back would cut that hook off, and its own removal would
-        // later restore a procedure bound to this (by then destroyed) hook.
-        // So this hook leaves the chain between its neighbours instead.
-        TWndMethod link = FHookedControl->WindowProc;
-        while (link.Code == ours.Code) {
-            auto* later = static_cast<TControlHook*>(link.Data);
-            if (later == this || later->FHookedControl != FHookedControl)
-                break;
-            if (later->FSavedWndProc == ours) {
-                later->FSavedWndProc = FSavedWndProc;
-                unlinked = true;
-                break;
-            }
-            link = later->FSavedWndProc;
-        }
-    }
-    if (!unlinked)
+    if (FHookedControl->WindowProc == HookMethod() || !LeaveChain())
         FHookedControl->WindowProc = FSavedWndProc;
     FHookedHandle = nullptr;
     FHookedControl = nullptr;
+}
+
+bool TControlHook::LeaveChain() {
+    // A hook installed later is still in place. Putting our saved
+    // procedure back would cut that hook off, and its own removal would
+    // later restore a procedure bound to this (by then destroyed) hook.
+    // So this hook leaves the chain between its neighbours instead.
+    TWndMethod ours = HookMethod();
+    TWndMethod link = FHookedControl->WindowProc;
+    while (link.Code == ours.Code) {
+        auto* later = static_cast<TControlHook*>(link.Data);
+        if (later == this || later->FHookedControl != FHookedControl)
+            return false;
+        if (later->FSavedWndProc == ours) {
+            later->FSavedWndProc = FSavedWndProc;
+            return true;
+        }
+        link = later->FSavedWndProc;
+    }
+    return false;
 }
 
 void TControlHook::HookWndProc(TMessage& message) {
@@ -139,18 +145,18 @@ void TControlHook::HookWndProc(TMessage& message) {
             FHookedHandle = RecreatingHandle();
             break;
         case WM_DESTROY:
-            HandleChanged(1);
+            HandleChanged(hcDestroyed);
             break;
         default:
             // The first message after WM_CREATE of a re-created window.
             if (FHookedHandle == RecreatingHandle() && FHookedControl && FHookedControl->HandleAllocated())
-                HandleChanged(2);
+                HandleChanged(hcRecreated);
     }
     WndProc(message);
 }
 
-void TControlHook::HandleChanged(uint8_t reason) {
-    if (reason == 1)
+void TControlHook::HandleChanged(THandleChange reason) {
+    if (reason == hcDestroyed)
         FHookedHandle = nullptr;
     else
         FHookedHandle = FHookedControl ? FHookedControl->Handle() : nullptr;

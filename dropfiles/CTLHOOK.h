@@ -11,6 +11,10 @@
 // that holds it (or, with no Control, the form found from the hook's owner).
 enum THookTarget : uint8_t { htControl = 0, htForm = 1 };
 
+// Why the hooked window changed: it is gone, or the hooked control has a new
+// window after a re-creation.
+enum THandleChange : uint8_t { hcDestroyed = 1, hcRecreated = 2 };
+
 class TCustomForm;
 
 // The form found from `component`: walking its owner chain, the first form,
@@ -34,9 +38,8 @@ public:
 protected:
     void Notification(TComponent* component, TOperation operation) override;
 
-    // Reason 1: the hooked window is gone; 2: the hooked control has a new
-    // window after a re-creation. The base records the handle (0 for 1).
-    virtual void HandleChanged(uint8_t reason);
+    // The base records the handle (0 when the window is gone).
+    virtual void HandleChanged(THandleChange reason);
     // Every message of the hooked window passes here; the base hands it on,
     // unchanged, to the procedure that was in place before the hook.
     virtual void WndProc(TMessage& message);
@@ -60,4 +63,10 @@ protected:
 
 private:
     void HookWndProc(TMessage& message);
+    // The two halves of SetHooked.
+    void HookTarget();
+    void UnhookTarget();
+    // Takes this hook out of a chain in which a later hook still stands;
+    // false when the control's procedure is not a chain through this hook.
+    bool LeaveChain();
 };

@@ -62,7 +62,7 @@ bool TDropDst::SetProperty(const std::string& name, const TLayoutValue& value) {
     return true;
 }
 
-void TDropDst::HandleChanged(uint8_t reason) {
+void TDropDst::HandleChanged(THandleChange reason) {
     TControlHook::HandleChanged(reason);
     // A new window of the hooked control accepts drops like the old one.
     UpdateDragAccept();

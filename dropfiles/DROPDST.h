@@ -33,7 +33,7 @@ public:
     bool SetProperty(const std::string& name, const TLayoutValue& value) override;
 
 protected:
-    void HandleChanged(uint8_t reason) override;
+    void HandleChanged(THandleChange reason) override;
     void WndProc(TMessage& message) override;
 
 private:

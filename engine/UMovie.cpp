@@ -58,6 +58,30 @@ void KeepMultithreadedApartment() {
     }();
     (void)kept;
 }
+
+// The typed query: asks for the interface that the pointer holds. A call
+// that succeeds without handing out an interface counts as failed: nothing
+// may be called through an empty field.
+template <class T>
+bool Query(IUnknown* object, REFIID iid, TComPtr<T>& result) {
+    return SUCCEEDED(object->QueryInterface(iid, result.PutVoid())) && result;
+}
+
+template <class T>
+bool Create(REFCLSID clsid, REFIID iid, TComPtr<T>& result) {
+    return SUCCEEDED(CoCreateInstance(clsid, nullptr, GraphClassContext, iid, result.PutVoid())) && result;
+}
+
+// Reads a pair of sizes, starting from the values it may replace: a call that
+// claims success without writing its results leaves them as they were.
+template <class TQuery>
+void ReadSize(int32_t& width, int32_t& height, TQuery query) {
+    LONG w = width, h = height;
+    if (SUCCEEDED(query(&w, &h))) {
+        width = w;
+        height = h;
+    }
+}
 }  // namespace
 
 TMovie::TMovie(TComponent* owner) : TPanel(owner) {
@@ -184,19 +208,23 @@ void TMovie::DestroyWnd() {
 void TMovie::AttachWindows() {
     if (FState == msClosed)
         return;
-    OAHWND self = reinterpret_cast<OAHWND>(FHandle);
     if (FMediaEventEx) {
-        FMediaEventEx->SetNotifyWindow(self, WM_GRAPHNOTIFY, GraphNotifyInstance);
+        FMediaEventEx->SetNotifyWindow(reinterpret_cast<OAHWND>(FHandle), WM_GRAPHNOTIFY, GraphNotifyInstance);
         // An event queued while no window listened was announced to nobody.
         PostMessageW(FHandle, WM_GRAPHNOTIFY, 0, GraphNotifyInstance);
     }
     if (FVideoWindow) {
-        FVideoWindow->put_Owner(self);
-        FVideoWindow->put_MessageDrain(self);
-        FVideoWindow->put_WindowStyle(VideoWindowStyle);
-        FitVideo();
+        OwnVideoWindow();
         FVideoWindow->put_Visible(OATRUE);
     }
+}
+
+void TMovie::OwnVideoWindow() {
+    OAHWND self = reinterpret_cast<OAHWND>(Handle());
+    FVideoWindow->put_Owner(self);
+    FVideoWindow->put_MessageDrain(self);
+    FVideoWindow->put_WindowStyle(VideoWindowStyle);
+    FitVideo();
 }
 
 void TMovie::DetachWindows() {
@@ -217,36 +245,26 @@ bool TMovie::BuildGraph() {
     if (FAILED(CoInitialize(nullptr)))
         return false;
     ++FComEntries;
-
-    // A call that succeeds without handing out an interface counts as failed:
-    // nothing below may be called through an empty field.
-    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, GraphClassContext, IID_IGraphBuilder,
-                                FGraphBuilder.PutVoid())) ||
-        !FGraphBuilder)
+    if (!CreateGraphManager())
         return false;
-    if (FAILED(FGraphBuilder->QueryInterface(IID_IMediaControl, FMediaControl.PutVoid())) || !FMediaControl)
-        return false;
-    if (FAILED(FGraphBuilder->QueryInterface(IID_IMediaSeeking, FMediaSeeking.PutVoid())) || !FMediaSeeking)
-        return false;
-    if (FAILED(FGraphBuilder->QueryInterface(IID_IBasicAudio, FBasicAudio.PutVoid())) || !FBasicAudio)
-        return false;
-    if (FAILED(FGraphBuilder->QueryInterface(IID_IBasicVideo, FBasicVideo.PutVoid())) || !FBasicVideo)
-        return false;
-    if (FAILED(FGraphBuilder->QueryInterface(IID_IVideoWindow, FVideoWindow.PutVoid())) || !FVideoWindow)
-        return false;
-    if (FAILED(FGraphBuilder->QueryInterface(IID_IMediaEventEx, FMediaEventEx.PutVoid())) || !FMediaEventEx)
-        return false;
-
     FMediaEventEx->SetNotifyWindow(reinterpret_cast<OAHWND>(Handle()), WM_GRAPHNOTIFY, GraphNotifyInstance);
     FMediaEventEx->SetNotifyFlags(0);
+    return AddGrabber();
+}
 
-    if (FAILED(CoCreateInstance(CLSID_SampleGrabber, nullptr, GraphClassContext, IID_IBaseFilter,
-                                FGrabberFilter.PutVoid())) ||
-        !FGrabberFilter)
+bool TMovie::CreateGraphManager() {
+    if (!Create(CLSID_FilterGraph, IID_IGraphBuilder, FGraphBuilder))
         return false;
-    if (FAILED(FGrabberFilter->QueryInterface(IID_ISampleGrabber, FSampleGrabber.PutVoid())) || !FSampleGrabber)
-        return false;
+    IUnknown* graph = FGraphBuilder.Get();
+    return Query(graph, IID_IMediaControl, FMediaControl) && Query(graph, IID_IMediaSeeking, FMediaSeeking) &&
+           Query(graph, IID_IBasicAudio, FBasicAudio) && Query(graph, IID_IBasicVideo, FBasicVideo) &&
+           Query(graph, IID_IVideoWindow, FVideoWindow) && Query(graph, IID_IMediaEventEx, FMediaEventEx);
+}
 
+bool TMovie::AddGrabber() {
+    if (!Create(CLSID_SampleGrabber, IID_IBaseFilter, FGrabberFilter) ||
+        !Query(FGrabberFilter.Get(), IID_ISampleGrabber, FSampleGrabber))
+        return false;
     try {
         FGraphBuilder->AddFilter(FGrabberFilter.Get(), L"Grabber");
         AM_MEDIA_TYPE type = GrabberMediaType();
@@ -405,13 +423,16 @@ void TMovie::OpenFile(const std::string& fileName) {
         AbandonGraph();
         return;
     }
-    HRESULT rendered = *result;
     TraceMark("open.rendered");
-    if (rendered != S_OK) {
+    if (*result != S_OK) {
         Application->ShowMessage("このファイルは再生できません");
         ReleaseGraph();
         return;
     }
+    CueRenderedFile();
+}
+
+void TMovie::CueRenderedFile() {
     FState = msLoaded;
     // Each query starts from the value it may replace: a call that claims
     // success without writing its results leaves the field as it was.
@@ -420,33 +441,21 @@ void TMovie::OpenFile(const std::string& fileName) {
         if (SUCCEEDED(FMediaSeeking->GetDuration(&duration)))
             FDuration = duration;
     }
-    OAHWND self = reinterpret_cast<OAHWND>(Handle());
-    FVideoWindow->put_Owner(self);
-    FVideoWindow->put_MessageDrain(self);
-    FVideoWindow->put_WindowStyle(VideoWindowStyle);
-    FitVideo();
+    OwnVideoWindow();
     Stop();
     TraceMark("open.cued");
-    LONG width = FMinIdealWidth, height = FMinIdealHeight;
-    if (SUCCEEDED(FVideoWindow->GetMinIdealImageSize(&width, &height))) {
-        FMinIdealWidth = width;
-        FMinIdealHeight = height;
-    }
-    width = FMaxIdealWidth;
-    height = FMaxIdealHeight;
-    if (SUCCEEDED(FVideoWindow->GetMaxIdealImageSize(&width, &height))) {
-        FMaxIdealWidth = width;
-        FMaxIdealHeight = height;
-    }
-    width = FVideoWidth;
-    height = FVideoHeight;
-    if (SUCCEEDED(FBasicVideo->GetVideoSize(&width, &height))) {
-        FVideoWidth = width;
-        FVideoHeight = height;
-    }
+    ReadVideoSizes();
     if (FOnPosition)
         FOnPosition(FPosition, FDuration);
     TraceMark("open.done");
+}
+
+void TMovie::ReadVideoSizes() {
+    ReadSize(FMinIdealWidth, FMinIdealHeight,
+             [this](LONG* w, LONG* h) { return FVideoWindow->GetMinIdealImageSize(w, h); });
+    ReadSize(FMaxIdealWidth, FMaxIdealHeight,
+             [this](LONG* w, LONG* h) { return FVideoWindow->GetMaxIdealImageSize(w, h); });
+    ReadSize(FVideoWidth, FVideoHeight, [this](LONG* w, LONG* h) { return FBasicVideo->GetVideoSize(w, h); });
 }
 
 void TMovie::PlayPause() {

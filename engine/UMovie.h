@@ -81,6 +81,16 @@ private:
     void DefaultPosition(int64_t position, int64_t duration);
     void DefaultComplete(TObject* sender);
     void RemoveAllFilters();
+    // The steps of BuildGraph: the graph manager and its interfaces, then the
+    // grabber in the graph.
+    bool CreateGraphManager();
+    bool AddGrabber();
+    // The steps of OpenFile once the file is rendered: the video window on
+    // this control, the first frame cued, the video's sizes read.
+    void CueRenderedFile();
+    void ReadVideoSizes();
+    // The video window as a child of this control, sized to it.
+    void OwnVideoWindow();
     void AttachWindows();
     bool IsSecondPress(const TMessage& message);
     void DetachWindows();

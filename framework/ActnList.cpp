@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "framework/Forms.h"
 #include "framework/Layout.h"
 
 namespace {
@@ -28,7 +27,7 @@ void TAction::SetActionList(TActionList* list) {
 bool TAction::Execute() {
     if (!OnExecute)
         return false;
-    if (Application->Busy() && !FRunsWhileBusy)
+    if (ApplicationBusy() && !FRunsWhileBusy)
         return true;
     OnExecute(this);
     return true;

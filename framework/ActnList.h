@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/Classes.h"
-#include "framework/Menus.h"
+#include "framework/ShortCuts.h"
 
 class TActionList;
 

@@ -53,6 +53,23 @@ public:
     TBusyScope(const TBusyScope&) = delete;
     TBusyScope& operator=(const TBusyScope&) = delete;
 };
+
+// Dispatches the thread's messages, busy, until the job is done: true then;
+// false when the application was told to terminate first.
+bool WaitAnswering(TJob& job) {
+    // Only a termination that comes while waiting gives the work up: a
+    // caller that is already ending still gets its work done.
+    bool terminatedBefore = Application->Terminated();
+    TBusyScope busy;
+    for (;;) {
+        if (!terminatedBefore && Application->Terminated())
+            return false;
+        DWORD woke = MsgWaitForMultipleObjectsEx(1, &job.Done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0)
+            return true;
+        Application->ProcessMessages();
+    }
+}
 }  // namespace
 
 bool RunInBackground(std::function<void()> work) {
@@ -69,23 +86,7 @@ bool RunInBackground(std::function<void()> work) {
         return true;
     }
 
-    // Only a termination that comes while waiting gives the work up: a
-    // caller that is already ending still gets its work done.
-    bool terminatedBefore = Application->Terminated();
-    bool ended = false;
-    {
-        TBusyScope busy;
-        for (;;) {
-            if (!terminatedBefore && Application->Terminated())
-                break;
-            DWORD woke = MsgWaitForMultipleObjectsEx(1, &job->Done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-            if (woke == WAIT_OBJECT_0) {
-                ended = true;
-                break;
-            }
-            Application->ProcessMessages();
-        }
-    }
+    bool ended = WaitAnswering(*job);
     CloseHandle(thread);
     if (!ended) {
         int running = jsRunning;

@@ -12,6 +12,22 @@ void Erase(std::vector<TComponent*>& list, TComponent* item) {
 }
 }  // namespace
 
+TApplicationHooks ApplicationHooks;
+
+void HandleApplicationException(TObject* sender) {
+    if (!ApplicationHooks.HandleException)
+        std::terminate();
+    ApplicationHooks.HandleException(sender);
+}
+
+bool ApplicationBusy() {
+    return ApplicationHooks.Busy && ApplicationHooks.Busy();
+}
+
+TComponent* ApplicationMainForm() {
+    return ApplicationHooks.MainForm ? ApplicationHooks.MainForm() : nullptr;
+}
+
 TComponent* LayoutRoot() {
     return gLayoutRoot;
 }
@@ -89,8 +105,20 @@ void TComponent::Loaded() {
     FComponentState &= ~csLoading;
 }
 
-std::any TComponent::MethodAddress(const std::string&) const {
+std::any TComponent::MethodAddress(const std::string& name) {
+    for (const TPublishedMember& m : PublishedMembers())
+        if (m.Method && name == m.Name)
+            return m.Method(this);
     return {};
+}
+
+void TComponent::SetPublishedField(const std::string& name, TComponent* component) {
+    for (const TPublishedMember& m : PublishedMembers())
+        if (m.SetField && name == m.Name) {
+            if (!m.SetField(this, component))
+                throw Exception("Layout error: the class of " + name + " does not fit its field");
+            return;
+        }
 }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {

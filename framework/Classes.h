@@ -5,7 +5,9 @@
 #include <any>
 #include <cstdint>
 #include <exception>
+#include <span>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -82,6 +84,21 @@ struct TLayoutValue {
 
 enum TOperation { opInsert, opRemove };
 
+class TComponent;
+
+// One published member of a class, under the name a layout gives it: a field
+// that takes the component of that name, or a handler that an event names.
+// Made by PublishedField and PublishedMethod; a class lists its own in
+// PublishedMembers.
+struct TPublishedMember {
+    const char* Name;
+    // Stores the component in the field of self; false, storing nothing, when
+    // the component is not of the field's class.
+    bool (*SetField)(TComponent* self, TComponent* component);
+    // The handler bound to self, as the event type it fits.
+    std::any (*Method)(TComponent* self);
+};
+
 class TComponent : public TObject {
 public:
     enum : unsigned { csLoading = 1, csDesigning = 2, csDestroying = 4 };
@@ -123,11 +140,16 @@ public:
     // window, a menu item into its menu, an action into its list.
     virtual void SetParentComponent(TComponent* parent) {}
 
-    // Published methods and fields that a layout names, looked up on the root.
-    virtual std::any MethodAddress(const std::string& name) const;
-    virtual TComponent** FieldAddress(const std::string& name) { return nullptr; }
+    // Published methods and fields that a layout names, looked up on the root
+    // in the class's table: the bound handler (empty when there is none), and
+    // the field that takes a component of that name. A component of the wrong
+    // class for its field is a layout error; a name without a field, nothing.
+    std::any MethodAddress(const std::string& name);
+    void SetPublishedField(const std::string& name, TComponent* component);
 
 protected:
+    // The class's published fields and handlers, one static table; none here.
+    virtual std::span<const TPublishedMember> PublishedMembers() const { return {}; }
     virtual void Notification(TComponent* component, TOperation operation);
     void MarkDestroying() { FComponentState |= csDestroying; }
 
@@ -142,6 +164,59 @@ private:
     std::vector<TComponent*> FFreeNotifies;
     unsigned FComponentState = 0;
 };
+
+template <class TMember>
+struct TMemberOf;
+template <class C, class M>
+struct TMemberOf<M C::*> {
+    using Class = C;
+    using Type = M;
+};
+
+// PublishedField<&TForm1::OpenDialog1>("OpenDialog1"): the field takes only a
+// component of its own class (or one derived from it).
+template <auto Field>
+TPublishedMember PublishedField(const char* name) {
+    using C = typename TMemberOf<decltype(Field)>::Class;
+    using T = std::remove_pointer_t<typename TMemberOf<decltype(Field)>::Type>;
+    static_assert(std::is_base_of_v<TComponent, T>, "a published field holds a component");
+    return {name,
+            [](TComponent* self, TComponent* component) {
+                T* typed = dynamic_cast<T*>(component);
+                if (component && !typed)
+                    return false;
+                static_cast<C*>(self)->*Field = typed;
+                return true;
+            },
+            nullptr};
+}
+
+// PublishedMethod<&TForm1::FormCreate>("FormCreate"): the handler, bound to
+// the form, for the event whose arguments it takes.
+template <auto Method>
+TPublishedMember PublishedMethod(const char* name) {
+    using C = typename TMemberOf<decltype(Method)>::Class;
+    return {name, nullptr, [](TComponent* self) -> std::any { return Bind<Method>(static_cast<C*>(self)); }};
+}
+
+// The application object stands above every component layer (it knows
+// forms and runs the message loop); what controls, menus, actions and
+// dialogs need of it they reach through these hooks, which it fills in.
+struct TApplicationHooks {
+    // Shows the error being handled; called inside a catch block.
+    void (*HandleException)(TObject* sender) = nullptr;
+    // Whether the user's input that would start something is ignored now.
+    bool (*Busy)() = nullptr;
+    // The main form, the owner of the program's dialogs; null before it is made.
+    TComponent* (*MainForm)() = nullptr;
+};
+extern TApplicationHooks ApplicationHooks;
+
+// Call inside a catch block: the application shows the error. Without an
+// application to show it, the program ends, as for an unhandled exception.
+void HandleApplicationException(TObject* sender);
+bool ApplicationBusy();
+TComponent* ApplicationMainForm();
 
 // Typed lookup of a published method for an event property of a layout.
 template <class TEvent>

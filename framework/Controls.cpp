@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include "framework/Forms.h"
 #include "framework/TextConversion.h"
 
 namespace {
@@ -145,8 +144,6 @@ TWinControl::~TWinControl() {
     for (TControl* c : FControls)
         c->FParent = nullptr;
     FControls.clear();
-    if (FBrush)
-        DeleteObject(FBrush);
 }
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
@@ -188,44 +185,46 @@ void TWinControl::CreateParams(TCreateParams& p) {
     p.WinClassName = "Pelorin.TWinControl";
 }
 
+WNDPROC TWinControl::RegisterWindowClass(const TCreateParams& p) {
+    auto& classes = RegisteredClasses();
+    auto found = classes.find(p.WinClassName);
+    if (found != classes.end())
+        return found->second.BaseProc;
+    // Wide classes: the windows take and give UTF-16 text, so their
+    // captions read right whatever the system's code page.
+    WNDCLASSW wc{};
+    WNDPROC baseProc = DefWindowProcW;
+    if (p.BaseClass) {
+        // A control built on a system class keeps that class's behaviour
+        // behind our procedure, from the window's first message on.
+        if (!GetClassInfoW(nullptr, Utf8ToWide(p.BaseClass).c_str(), &wc))
+            throw Exception(std::string("Unknown window class ") + p.BaseClass);
+        baseProc = wc.lpfnWndProc;
+    } else {
+        wc.style = p.ClassStyle;
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    }
+    const std::wstring className = Utf8ToWide(p.WinClassName);
+    wc.lpfnWndProc = &TWinControl::StdWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = className.c_str();
+    if (!RegisterClassW(&wc))
+        throw Exception("Cannot register window class " + p.WinClassName);
+    classes.emplace(p.WinClassName, TRegisteredClass{baseProc});
+    return baseProc;
+}
+
 void TWinControl::CreateWnd() {
     TCreateParams p;
     CreateParams(p);
     if ((p.Style & WS_CHILD) && !p.WndParent)
         throw Exception("Control '" + Name() + "' has no parent window");
-
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    const std::wstring className = Utf8ToWide(p.WinClassName);
-    auto& classes = RegisteredClasses();
-    auto found = classes.find(p.WinClassName);
-    if (found == classes.end()) {
-        // Wide classes: the windows take and give UTF-16 text, so their
-        // captions read right whatever the system's code page.
-        WNDCLASSW wc{};
-        WNDPROC baseProc = DefWindowProcW;
-        if (p.BaseClass) {
-            // A control built on a system class keeps that class's behaviour
-            // behind our procedure, from the window's first message on.
-            if (!GetClassInfoW(nullptr, Utf8ToWide(p.BaseClass).c_str(), &wc))
-                throw Exception(std::string("Unknown window class ") + p.BaseClass);
-            baseProc = wc.lpfnWndProc;
-        } else {
-            wc.style = p.ClassStyle;
-            wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        }
-        wc.lpfnWndProc = &TWinControl::StdWndProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = className.c_str();
-        if (!RegisterClassW(&wc))
-            throw Exception("Cannot register window class " + p.WinClassName);
-        found = classes.emplace(p.WinClassName, TRegisteredClass{baseProc}).first;
-    }
-    FDefWndProc = found->second.BaseProc;
+    FDefWndProc = RegisterWindowClass(p);
 
     FCreating = true;
     gCreationControl = this;
-    HWND wnd = CreateWindowExW(p.ExStyle, className.c_str(), Utf8ToWide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
-                               p.Height, p.WndParent, nullptr, instance, this);
+    HWND wnd = CreateWindowExW(p.ExStyle, Utf8ToWide(p.WinClassName).c_str(), Utf8ToWide(p.Caption).c_str(), p.Style,
+                               p.X, p.Y, p.Width, p.Height, p.WndParent, nullptr, GetModuleHandleW(nullptr), this);
     gCreationControl = nullptr;
     FCreating = false;
     if (!wnd)
@@ -233,10 +232,7 @@ void TWinControl::CreateWnd() {
     FHandle = wnd;
     if (HFONT font = ControlFont())
         SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (FBrush) {
-        DeleteObject(FBrush);
-        FBrush = nullptr;
-    }
+    FBrush.Reset();
 }
 
 void TWinControl::DestroyWnd() {
@@ -275,7 +271,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
         control->WindowProc(m);
     } catch (...) {
         // No exception may cross the system's frames: the application shows it.
-        Application->HandleException(control);
+        HandleApplicationException(control);
     }
     if (msg == WM_NCDESTROY) {
         RemovePropW(wnd, kControlProp);
@@ -314,79 +310,103 @@ void TWinControl::ReadWindowBounds(int& left, int& top, int& width, int& height)
 void TWinControl::WndProc(TMessage& m) {
     switch (m.Msg) {
         case WM_SIZE:
-        case WM_MOVE: {
-            DefaultHandler(m);
-            if (IsIconic(FHandle))
-                break;
-            int l, t, w, h;
-            ReadWindowBounds(l, t, w, h);
-            bool resized = w != FWidth || h != FHeight;
-            FLeft = l;
-            FTop = t;
-            FWidth = w;
-            FHeight = h;
-            if (resized || m.Msg == WM_SIZE) {
-                AlignControls();
-                if (resized)
-                    Resize();
-            }
+        case WM_MOVE:
+            WMMoveSize(m);
             break;
-        }
         case WM_LBUTTONDOWN:
-            FClicked = true;
-            DefaultHandler(m);
+            WMLButtonDown(m);
             break;
         case WM_LBUTTONDBLCLK:
-            // It stands for the second press: the first one made the click.
-            FClicked = false;
-            DefaultHandler(m);
-            DblClick();
+            WMLButtonDblClk(m);
             break;
-        case WM_LBUTTONUP: {
-            DefaultHandler(m);
-            if (FClicked) {
-                FClicked = false;
-                POINT pt{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
-                RECT r;
-                GetClientRect(FHandle, &r);
-                if (PtInRect(&r, pt))
-                    Click();
-            }
+        case WM_LBUTTONUP:
+            WMLButtonUp(m);
             break;
-        }
         case WM_COMMAND:
-            // A control's notification goes back to the control.
-            if (TWinControl* child = m.LParam ? FromHandle(reinterpret_cast<HWND>(m.LParam)) : nullptr) {
-                m.Result = child->Perform(CN_COMMAND, m.WParam, m.LParam);
-                break;
-            }
-            DefaultHandler(m);
+            WMCommand(m);
             break;
         case WM_ERASEBKGND:
-            if (FDefWndProc == DefWindowProcW) {
-                if (!FBrush)
-                    FBrush = CreateSolidBrush(ColorToRGB(FColor));
-                RECT r;
-                GetClientRect(FHandle, &r);
-                FillRect(reinterpret_cast<HDC>(m.WParam), &r, FBrush);
-                m.Result = 1;
-            } else {
-                DefaultHandler(m);
-            }
+            WMEraseBkgnd(m);
             break;
         case WM_PAINT:
-            if (FDefWndProc == DefWindowProcW) {
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(FHandle, &ps);
-                Paint(dc);
-                EndPaint(FHandle, &ps);
-            } else {
-                DefaultHandler(m);
-            }
+            WMPaint(m);
             break;
         default:
             DefaultHandler(m);
     }
+}
+
+void TWinControl::WMMoveSize(TMessage& m) {
+    DefaultHandler(m);
+    if (IsIconic(FHandle))
+        return;
+    int l, t, w, h;
+    ReadWindowBounds(l, t, w, h);
+    bool resized = w != FWidth || h != FHeight;
+    FLeft = l;
+    FTop = t;
+    FWidth = w;
+    FHeight = h;
+    if (resized || m.Msg == WM_SIZE) {
+        AlignControls();
+        if (resized)
+            Resize();
+    }
+}
+
+void TWinControl::WMLButtonDown(TMessage& m) {
+    FClicked = true;
+    DefaultHandler(m);
+}
+
+void TWinControl::WMLButtonDblClk(TMessage& m) {
+    // It stands for the second press: the first one made the click.
+    FClicked = false;
+    DefaultHandler(m);
+    DblClick();
+}
+
+void TWinControl::WMLButtonUp(TMessage& m) {
+    DefaultHandler(m);
+    if (!FClicked)
+        return;
+    FClicked = false;
+    POINT pt{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+    RECT r;
+    GetClientRect(FHandle, &r);
+    if (PtInRect(&r, pt))
+        Click();
+}
+
+void TWinControl::WMCommand(TMessage& m) {
+    // A control's notification goes back to the control.
+    if (TWinControl* child = m.LParam ? FromHandle(reinterpret_cast<HWND>(m.LParam)) : nullptr) {
+        m.Result = child->Perform(CN_COMMAND, m.WParam, m.LParam);
+        return;
+    }
+    DefaultHandler(m);
+}
+
+void TWinControl::WMEraseBkgnd(TMessage& m) {
+    if (FDefWndProc != DefWindowProcW) {
+        DefaultHandler(m);
+        return;
+    }
+    if (!FBrush)
+        FBrush.Reset(CreateSolidBrush(ColorToRGB(FColor)));
+    RECT r;
+    GetClientRect(FHandle, &r);
+    FillRect(reinterpret_cast<HDC>(m.WParam), &r, FBrush.Get());
+    m.Result = 1;
+}
+
+void TWinControl::WMPaint(TMessage& m) {
+    if (FDefWndProc != DefWindowProcW) {
+        DefaultHandler(m);
+        return;
+    }
+    TPaintDC dc(FHandle);
+    Paint(dc.Get());
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
@@ -421,10 +441,7 @@ void TWinControl::SetCaption(const std::string& caption) {
 
 void TWinControl::SetColor(TColor color) {
     TControl::SetColor(color);
-    if (FBrush) {
-        DeleteObject(FBrush);
-        FBrush = nullptr;
-    }
+    FBrush.Reset();
     if (FHandle)
         InvalidateRect(FHandle, nullptr, TRUE);
 }

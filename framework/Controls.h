@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "framework/Classes.h"
+#include "framework/GdiGuards.h"
 
 // The message record every message procedure receives.
 struct TMessage {
@@ -150,12 +151,23 @@ protected:
     HWND FHandle = nullptr;
     WNDPROC FDefWndProc = nullptr;
     bool FCreating = false;
-    HBRUSH FBrush = nullptr;
+    TGdiObject<HBRUSH> FBrush;
 
 private:
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
     static LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The window procedure the class of these parameters builds on,
+    // registering the class on first use.
+    static WNDPROC RegisterWindowClass(const TCreateParams& params);
+    // One handler per message that WndProc handles itself.
+    void WMMoveSize(TMessage& message);
+    void WMLButtonDown(TMessage& message);
+    void WMLButtonDblClk(TMessage& message);
+    void WMLButtonUp(TMessage& message);
+    void WMCommand(TMessage& message);
+    void WMEraseBkgnd(TMessage& message);
+    void WMPaint(TMessage& message);
 
     std::vector<TControl*> FControls;
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "framework/Forms.h"
+#include "framework/Controls.h"
 #include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
@@ -24,8 +24,9 @@ bool TOpenDialog::Execute() {
     Utf8ToWide(FFileName).copy(name.data(), name.size() - 1);
 
     HWND owner = GetActiveWindow();
-    if (!owner && Application->MainForm() && Application->MainForm()->HandleAllocated())
-        owner = Application->MainForm()->Handle();
+    auto* mainForm = dynamic_cast<TWinControl*>(ApplicationMainForm());
+    if (!owner && mainForm && mainForm->HandleAllocated())
+        owner = mainForm->Handle();
 
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);

@@ -1,6 +1,5 @@
 #include "framework/ExtCtrls.h"
 
-#include "framework/Forms.h"
 #include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
@@ -24,19 +23,14 @@ TImage::TImage(TComponent* owner) : TWinControl(owner) {
     FHeight = 105;
 }
 
-TImage::~TImage() {
-    if (FPicture)
-        DeleteObject(FPicture);
-}
+TImage::~TImage() = default;
 
 void TImage::LoadPicture(const std::string& resourceName) {
     auto bitmap = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), Utf8ToWide(resourceName).c_str(),
                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bitmap)
         throw Exception("Picture resource not found: " + resourceName);
-    if (FPicture)
-        DeleteObject(FPicture);
-    FPicture = bitmap;
+    FPicture.Reset(bitmap);
     if (FHandle)
         InvalidateRect(FHandle, nullptr, TRUE);
 }
@@ -57,20 +51,18 @@ void TImage::Paint(HDC dc) {
     if (!FPicture)
         return;
     BITMAP bm{};
-    GetObjectW(FPicture, sizeof(bm), &bm);
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, FPicture);
+    GetObjectW(FPicture.Get(), sizeof(bm), &bm);
+    TMemoryDC source(dc);
+    TSelectedObject picture(source.Get(), FPicture.Get());
     if (FStretch) {
         RECT r;
         GetClientRect(FHandle, &r);
         SetStretchBltMode(dc, HALFTONE);
         SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, 0, 0, r.right, r.bottom, source, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        StretchBlt(dc, 0, 0, r.right, r.bottom, source.Get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
     } else {
-        BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
+        BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, source.Get(), 0, 0, SRCCOPY);
     }
-    SelectObject(source, old);
-    DeleteDC(source);
 }
 
 bool TImage::SetProperty(const std::string& name, const TLayoutValue& v) {
@@ -117,9 +109,8 @@ void TPanel::Paint(HDC dc) {
         DrawEdge(dc, &r, FBevelInner == bvRaised ? BDR_RAISEDINNER : BDR_SUNKENINNER, BF_RECT | BF_ADJUST);
     if (!FCaption.empty()) {
         SetBkMode(dc, TRANSPARENT);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(FHandle, WM_GETFONT, 0, 0)));
+        TSelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(FHandle, WM_GETFONT, 0, 0)));
         DrawTextW(dc, Utf8ToWide(FCaption).c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        SelectObject(dc, old);
     }
 }
 
@@ -197,7 +188,7 @@ LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
             try {
                 timer->Timer();
             } catch (...) {
-                Application->HandleException(timer);
+                HandleApplicationException(timer);
             }
         }
         return 0;

@@ -34,7 +34,7 @@ public:
 
     // Loads the bitmap resource of that name; raises when there is none.
     void LoadPicture(const std::string& resourceName);
-    HBITMAP Picture() const { return FPicture; }
+    HBITMAP Picture() const { return FPicture.Get(); }
     bool Stretch() const { return FStretch; }
     void SetStretch(bool value);
 
@@ -45,7 +45,7 @@ protected:
     void Paint(HDC dc) override;
 
 private:
-    HBITMAP FPicture = nullptr;
+    TGdiObject<HBITMAP> FPicture;
     bool FStretch = false;
 };
 

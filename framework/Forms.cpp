@@ -11,6 +11,14 @@
 TApplication* Application = new TApplication(nullptr);
 
 namespace {
+// The program's application answers for it to the layers below forms.
+const bool kHooked = [] {
+    ApplicationHooks.HandleException = [](TObject* sender) { Application->HandleException(sender); };
+    ApplicationHooks.Busy = [] { return Application->Busy(); };
+    ApplicationHooks.MainForm = []() -> TComponent* { return Application->MainForm(); };
+    return true;
+}();
+
 BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM data) {
     if (IsWindowVisible(wnd) && IsWindowEnabled(wnd))
         reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
@@ -43,8 +51,6 @@ TCustomForm::~TCustomForm() {
     MarkDestroying();
     DestroyComponents();
     DestroyHandle();
-    if (FFontHandle)
-        DeleteObject(FFontHandle);
 }
 
 void TCustomForm::InitializeForm(const char* layoutResource) {
@@ -78,9 +84,9 @@ HFONT TCustomForm::FontHandle() {
         lf.lfHeight = FFont.Height;
         lf.lfCharSet = FFont.Charset;
         lstrcpynW(lf.lfFaceName, Utf8ToWide(FFont.Name).c_str(), LF_FACESIZE);
-        FFontHandle = CreateFontIndirectW(&lf);
+        FFontHandle.Reset(CreateFontIndirectW(&lf));
     }
-    return FFontHandle;
+    return FFontHandle.Get();
 }
 
 void TCustomForm::SetMenu(TMainMenu* menu) {
@@ -128,23 +134,22 @@ void TCustomForm::Loaded() {
 }
 
 int TCustomForm::ScreenPixelsPerInch() {
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi;
+    TWindowDC screen(nullptr);
+    return GetDeviceCaps(screen.Get(), LOGPIXELSY);
 }
 
 void TCustomForm::ScaleBy(int m, int d) {
     int clientWidth = ClientWidth(), clientHeight = ClientHeight();
     FFont.Height = MulDiv(FFont.Height, m, d);
-    HFONT old = FFontHandle;
-    FFontHandle = nullptr;
-    if (FHandle) {
-        SetFontOf(FHandle, reinterpret_cast<LPARAM>(FontHandle()));
-        EnumChildWindows(FHandle, &SetFontOf, reinterpret_cast<LPARAM>(FontHandle()));
+    {
+        // The windows let go of the old font before it is deleted.
+        TGdiObject<HFONT> old;
+        old.Reset(FFontHandle.Release());
+        if (FHandle) {
+            SetFontOf(FHandle, reinterpret_cast<LPARAM>(FontHandle()));
+            EnumChildWindows(FHandle, &SetFontOf, reinterpret_cast<LPARAM>(FontHandle()));
+        }
     }
-    if (old)
-        DeleteObject(old);
     SetClientWidth(MulDiv(clientWidth, m, d));
     SetClientHeight(MulDiv(clientHeight, m, d));
     for (int i = 0; i < ControlCount(); ++i)

@@ -100,7 +100,7 @@ private:
     TFormStyle FFormStyle = fsNormal;
     TPosition FPosition = poDesigned;
     TFont FFont;
-    HFONT FFontHandle = nullptr;
+    TGdiObject<HFONT> FFontHandle;
     TModalResult FModalResult = mrNone;
     bool FModal = false;
     bool FShownOnce = false;

@@ -48,8 +48,7 @@ private:
                 return false;
             component = found->second(FRoot);
             component->SetName(name);
-            if (TComponent** field = FRoot->FieldAddress(name))
-                *field = component;
+            FRoot->SetPublishedField(name, component);
             component->SetParentComponent(FOpen.back());
         }
         component->BeginLoading();

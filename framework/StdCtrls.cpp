@@ -71,17 +71,15 @@ void TLabel::ChangeScale(int m, int d) {
 void TLabel::AdjustSize() {
     if (!FAutoSize)
         return;
-    HDC dc = GetDC(nullptr);
-    HFONT font = ControlFont();
-    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
     SIZE size{0, 0};
-    const std::wstring text = Utf8ToWide(FCaption);
-    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
-    if (old)
-        SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    {
+        TWindowDC dc(nullptr);
+        TSelectedObject font(dc.Get(), ControlFont());
+        GetTextMetricsW(dc.Get(), &tm);
+        const std::wstring text = Utf8ToWide(FCaption);
+        GetTextExtentPoint32W(dc.Get(), text.data(), static_cast<int>(text.size()), &size);
+    }
     // An empty label keeps the height of a line.
     SetBounds(FLeft, FTop, size.cx, tm.tmHeight);
 }

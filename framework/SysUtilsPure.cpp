@@ -64,6 +64,38 @@ std::string ParamStr(const char* commandLine, int index) {
     return std::move(args[index]);
 }
 
+namespace {
+// The hexadecimal digits from i to the end: at most 32 bits, two's
+// complement as the bits say.
+int HexToIntDef(const std::string& s, size_t i, bool negative, int def) {
+    uint32_t value = 0;
+    for (; i < s.size(); ++i) {
+        int digit = HexDigit(s[i]);
+        if (digit < 0 || value > 0x0FFFFFFFu)
+            return def;
+        value = value << 4 | static_cast<uint32_t>(digit);
+    }
+    if (negative)
+        value = 0u - value;
+    return static_cast<int32_t>(value);
+}
+
+// The decimal digits from i to the end, within the range of int.
+int DecimalToIntDef(const std::string& s, size_t i, bool negative, int def) {
+    // One more than INT_MAX is allowed only for INT_MIN itself.
+    const int64_t limit = negative ? -static_cast<int64_t>(INT_MIN) : INT_MAX;
+    int64_t value = 0;
+    for (; i < s.size(); ++i) {
+        if (s[i] < '0' || s[i] > '9')
+            return def;
+        value = value * 10 + (s[i] - '0');
+        if (value > limit)
+            return def;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+}  // namespace
+
 int StrToIntDef(const std::string& s, int def) {
     const size_t n = s.size();
     size_t i = 0;
@@ -84,31 +116,7 @@ int StrToIntDef(const std::string& s, int def) {
     }
     if (i == n)
         return def;  // a sign or prefix without digits, or nothing at all
-
-    if (hex) {
-        uint32_t value = 0;
-        for (; i < n; ++i) {
-            int digit = HexDigit(s[i]);
-            if (digit < 0 || value > 0x0FFFFFFFu)
-                return def;
-            value = value << 4 | static_cast<uint32_t>(digit);
-        }
-        if (negative)
-            value = 0u - value;
-        return static_cast<int32_t>(value);  // two's complement, as the bits say
-    }
-
-    // One more than INT_MAX is allowed only for INT_MIN itself.
-    const int64_t limit = negative ? -static_cast<int64_t>(INT_MIN) : INT_MAX;
-    int64_t value = 0;
-    for (; i < n; ++i) {
-        if (s[i] < '0' || s[i] > '9')
-            return def;
-        value = value * 10 + (s[i] - '0');
-        if (value > limit)
-            return def;
-    }
-    return static_cast<int>(negative ? -value : value);
+    return hex ? HexToIntDef(s, i, negative, def) : DecimalToIntDef(s, i, negative, def);
 }
 
 std::string ExtractFileName(const std::string& path) {

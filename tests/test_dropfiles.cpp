@@ -131,7 +131,7 @@ public:
     static HWND Recreating() { return RecreatingHandle(); }
 
 protected:
-    void HandleChanged(uint8_t reason) override {
+    void HandleChanged(THandleChange reason) override {
         if (FLog)
             FLog->push_back({TEvent::evHandleChanged, reason, FHookedHandle});
         TControlHook::HandleChanged(reason);
@@ -680,15 +680,12 @@ public:
     TDropDst* DropDst1 = nullptr;
     std::vector<Names> Dropped;
 
-    std::any MethodAddress(const std::string& name) const override {
-        if (name == "DropDst1FileDrop")
-            return Bind<&TDropForm::DropDst1FileDrop>(const_cast<TDropForm*>(this));
-        return TForm::MethodAddress(name);
-    }
-    TComponent** FieldAddress(const std::string& name) override {
-        if (name == "DropDst1")
-            return reinterpret_cast<TComponent**>(&DropDst1);
-        return TForm::FieldAddress(name);
+    std::span<const TPublishedMember> PublishedMembers() const override {
+        static const TPublishedMember members[] = {
+            PublishedField<&TDropForm::DropDst1>("DropDst1"),
+            PublishedMethod<&TDropForm::DropDst1FileDrop>("DropDst1FileDrop"),
+        };
+        return members;
     }
 
 private:

@@ -279,18 +279,13 @@ public:
     int Drops = 0;
     size_t LastCount = 0;
 
-    std::any MethodAddress(const std::string& name) const override {
-        auto self = const_cast<TRaisingForm*>(this);
-        if (name == "FormCreate")
-            return Bind<&TRaisingForm::FormCreate>(self);
-        if (name == "DropDst1FileDrop")
-            return Bind<&TRaisingForm::DropDst1FileDrop>(self);
-        return TForm::MethodAddress(name);
-    }
-    TComponent** FieldAddress(const std::string& name) override {
-        if (name == "DropDst1")
-            return reinterpret_cast<TComponent**>(&DropDst1);
-        return TForm::FieldAddress(name);
+    std::span<const TPublishedMember> PublishedMembers() const override {
+        static const TPublishedMember members[] = {
+            PublishedField<&TRaisingForm::DropDst1>("DropDst1"),
+            PublishedMethod<&TRaisingForm::FormCreate>("FormCreate"),
+            PublishedMethod<&TRaisingForm::DropDst1FileDrop>("DropDst1FileDrop"),
+        };
+        return members;
     }
 
 private:

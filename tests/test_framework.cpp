@@ -11,6 +11,7 @@
 #include "framework/Background.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "framework/GdiGuards.h"
 #include "framework/Layout.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
@@ -126,6 +127,64 @@ TEST(Layouts, MistakesAreReportedNotSkipped) {
     for (const char* text : broken) {
         TLogged root(nullptr);
         EXPECT_THROW(ReadLayoutText(&root, text), Exception) << text;
+    }
+}
+
+namespace {
+// A root with typed published fields, as a designed form has them.
+class TFieldsRoot : public TComponent {
+public:
+    using TComponent::TComponent;
+    TMenuItem* Item = nullptr;
+    TLogged* Logged = nullptr;
+    int Clicks = 0;
+    void ItemClick(TObject*) { ++Clicks; }
+
+protected:
+    std::span<const TPublishedMember> PublishedMembers() const override {
+        static const TPublishedMember members[] = {
+            PublishedField<&TFieldsRoot::Item>("Item"),
+            PublishedField<&TFieldsRoot::Logged>("Logged"),
+            PublishedMethod<&TFieldsRoot::ItemClick>("ItemClick"),
+        };
+        return members;
+    }
+};
+}  // namespace
+
+TEST(Layouts, FieldsTakeOnlyComponentsOfTheirOwnClass) {
+    TFieldsRoot root(nullptr);
+    ReadLayoutText(&root,
+                   "object R: TFieldsRoot\n"
+                   "  object Item: TMenuItem\n    OnClick = ItemClick\n  end\n"
+                   "  object Logged: TLogged\n  end\n"
+                   "  object Unlisted: TLogged\n  end\n"
+                   "end\n");
+    EXPECT_EQ(root.Item, root.FindComponent("Item"));
+    EXPECT_EQ(root.Logged, root.FindComponent("Logged"));
+    ASSERT_NE(root.Item, nullptr);
+    root.Item->Click();
+    EXPECT_EQ(root.Clicks, 1);
+    // A handler is no field and a field no handler.
+    EXPECT_FALSE(root.MethodAddress("Item").has_value());
+    EXPECT_FALSE(root.MethodAddress("Unlisted").has_value());
+
+    // A component whose class the field cannot hold is a mistake of the
+    // layout: reported, and the field is left empty rather than mistyped.
+    const char* wrong[] = {
+        "object R: TFieldsRoot\n  object Item: TLogged\n  end\nend\n",
+        "object R: TFieldsRoot\n  object Logged: TMenuItem\n  end\nend\n",
+    };
+    for (const char* text : wrong) {
+        TFieldsRoot other(nullptr);
+        try {
+            ReadLayoutText(&other, text);
+            ADD_FAILURE() << "no error for " << text;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message().rfind("Layout error", 0), 0u) << e.Message();
+        }
+        EXPECT_EQ(other.Item, nullptr);
+        EXPECT_EQ(other.Logged, nullptr);
     }
 }
 
@@ -393,15 +452,13 @@ public:
     void OpenExecute(TObject*) { ++Opened; }
     void ItemClick(TObject*) { ++Clicked; }
     void CloseExecute(TObject*) { ++Closed; }
-    std::any MethodAddress(const std::string& name) const override {
-        auto self = const_cast<TMenuForm*>(this);
-        if (name == "OpenExecute")
-            return Bind<&TMenuForm::OpenExecute>(self);
-        if (name == "ItemClick")
-            return Bind<&TMenuForm::ItemClick>(self);
-        if (name == "CloseExecute")
-            return Bind<&TMenuForm::CloseExecute>(self);
-        return TForm::MethodAddress(name);
+    std::span<const TPublishedMember> PublishedMembers() const override {
+        static const TPublishedMember members[] = {
+            PublishedMethod<&TMenuForm::OpenExecute>("OpenExecute"),
+            PublishedMethod<&TMenuForm::ItemClick>("ItemClick"),
+            PublishedMethod<&TMenuForm::CloseExecute>("CloseExecute"),
+        };
+        return members;
     }
 };
 
@@ -554,6 +611,38 @@ TEST(Menus, MenuBarOutlivesWindowsAndLeavesWithItsObject) {
     EXPECT_EQ(open->Action(), nullptr);
     open->Click();
     EXPECT_EQ(form->Opened, 0);
+}
+
+TEST(GdiGuards, ObjectsAreDeletedOnceAndSelectionsPutBack) {
+    HBRUSH first = CreateSolidBrush(RGB(1, 2, 3));
+    HBRUSH second = CreateSolidBrush(RGB(4, 5, 6));
+    HBRUSH kept = nullptr;
+    {
+        TGdiObject<HBRUSH> brush;
+        brush.Reset(first);
+        brush.Reset(first);  // the same object again: still alive
+        EXPECT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_BRUSH));
+        brush.Reset(second);  // the one it held goes
+        EXPECT_EQ(GetObjectType(first), 0u);
+        kept = brush.Release();  // handed over, not deleted
+    }
+    EXPECT_EQ(kept, second);
+    EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_BRUSH));
+    DeleteObject(second);
+
+    TWindowDC screen(nullptr);
+    TMemoryDC memory(screen.Get());
+    ASSERT_NE(memory.Get(), nullptr);
+    HGDIOBJ before = GetCurrentObject(memory.Get(), OBJ_FONT);
+    TGdiObject<HFONT> font;
+    font.Reset(CreateFontW(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    {
+        TSelectedObject selected(memory.Get(), font.Get());
+        EXPECT_EQ(GetCurrentObject(memory.Get(), OBJ_FONT), font.Get());
+        TSelectedObject none(memory.Get(), nullptr);  // selects nothing
+        EXPECT_EQ(GetCurrentObject(memory.Get(), OBJ_FONT), font.Get());
+    }
+    EXPECT_EQ(GetCurrentObject(memory.Get(), OBJ_FONT), before);
 }
 
 TEST(Forms, ScaledLayoutFollowsTheScreensPixelsPerInch) {

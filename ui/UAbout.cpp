@@ -10,6 +10,23 @@
 
 TAboutBox* AboutBox = nullptr;
 
+namespace {
+// The UTF-16 text at value, within the block: never read past its end, even
+// if the terminator is missing. "" for a value outside the block.
+std::string TextWithin(const std::vector<char>& block, const void* value) {
+    const char* text = static_cast<const char*>(value);
+    const char* end = block.data() + block.size();
+    if (text < block.data() || text >= end)
+        return "";
+    const size_t room = static_cast<size_t>(end - text) / sizeof(wchar_t);
+    const wchar_t* chars = static_cast<const wchar_t*>(value);
+    size_t n = 0;
+    while (n < room && chars[n] != L'\0')
+        ++n;
+    return WideToUtf8(std::wstring_view(chars, n));
+}
+}  // namespace
+
 std::string ReadVersionString(const std::string& fileName, const std::string& key) {
     const std::wstring file = Utf8ToWide(fileName);
     DWORD handle = 0;
@@ -39,51 +56,27 @@ std::string ReadVersionString(const std::string& fileName, const std::string& ke
     void* value = nullptr;
     if (!VerQueryValueW(block.data(), subBlock.c_str(), &value, &length) || !value)
         return "";
-    // Within the block: never read past its end, even if the terminator is missing.
-    const char* text = static_cast<const char*>(value);
-    const char* end = block.data() + block.size();
-    if (text < block.data() || text >= end)
-        return "";
-    const size_t room = static_cast<size_t>(end - text) / sizeof(wchar_t);
-    const wchar_t* chars = static_cast<const wchar_t*>(value);
-    size_t n = 0;
-    while (n < room && chars[n] != L'\0')
-        ++n;
-    return WideToUtf8(std::wstring_view(chars, n));
+    return TextWithin(block, value);
 }
 
 TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
     InitializeForm("TABOUTBOX");
 }
 
-std::any TAboutBox::MethodAddress(const std::string& name) const {
-    auto self = const_cast<TAboutBox*>(this);
-    if (name == "FormCreate")
-        return Bind<&TAboutBox::FormCreate>(self);
-    if (name == "BitBtn1Click")
-        return Bind<&TAboutBox::BitBtn1Click>(self);
-    return TForm::MethodAddress(name);
-}
-
-TComponent** TAboutBox::FieldAddress(const std::string& name) {
-    auto field = [](auto*& f) { return reinterpret_cast<TComponent**>(&f); };
-    if (name == "Panel1")
-        return field(Panel1);
-    if (name == "ProgramIcon")
-        return field(ProgramIcon);
-    if (name == "ProductName")
-        return field(ProductName);
-    if (name == "Version")
-        return field(Version);
-    if (name == "Copyright")
-        return field(Copyright);
-    if (name == "Comments")
-        return field(Comments);
-    if (name == "BitBtn1")
-        return field(BitBtn1);
-    if (name == "Label1")
-        return field(Label1);
-    return TForm::FieldAddress(name);
+std::span<const TPublishedMember> TAboutBox::PublishedMembers() const {
+    static const TPublishedMember members[] = {
+        PublishedField<&TAboutBox::Panel1>("Panel1"),
+        PublishedField<&TAboutBox::ProgramIcon>("ProgramIcon"),
+        PublishedField<&TAboutBox::ProductName>("ProductName"),
+        PublishedField<&TAboutBox::Version>("Version"),
+        PublishedField<&TAboutBox::Copyright>("Copyright"),
+        PublishedField<&TAboutBox::Comments>("Comments"),
+        PublishedField<&TAboutBox::BitBtn1>("BitBtn1"),
+        PublishedField<&TAboutBox::Label1>("Label1"),
+        PublishedMethod<&TAboutBox::FormCreate>("FormCreate"),
+        PublishedMethod<&TAboutBox::BitBtn1Click>("BitBtn1Click"),
+    };
+    return members;
 }
 
 void TAboutBox::FormCreate(TObject*) {

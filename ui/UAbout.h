@@ -33,8 +33,7 @@ public:
     void BitBtn1Click(TObject* sender);
 
 protected:
-    std::any MethodAddress(const std::string& name) const override;
-    TComponent** FieldAddress(const std::string& name) override;
+    std::span<const TPublishedMember> PublishedMembers() const override;
 };
 
 extern TAboutBox* AboutBox;

@@ -35,54 +35,30 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     InitializeForm("TFORM1");
 }
 
-std::any TForm1::MethodAddress(const std::string& name) const {
-    auto self = const_cast<TForm1*>(this);
-    if (name == "FormCreate")
-        return Bind<&TForm1::FormCreate>(self);
-    if (name == "FormShow")
-        return Bind<&TForm1::FormShow>(self);
-    if (name == "FormResize")
-        return Bind<&TForm1::FormResize>(self);
-    if (name == "FileOpenExecute")
-        return Bind<&TForm1::FileOpenExecute>(self);
-    if (name == "FrmCloseExecute")
-        return Bind<&TForm1::FrmCloseExecute>(self);
-    if (name == "AboutExecute")
-        return Bind<&TForm1::AboutExecute>(self);
-    if (name == "DropDst1FileDrop")
-        return Bind<&TForm1::DropDst1FileDrop>(self);
-    return TForm::MethodAddress(name);
-}
-
-TComponent** TForm1::FieldAddress(const std::string& name) {
-    auto field = [](auto*& f) { return reinterpret_cast<TComponent**>(&f); };
-    if (name == "OpenDialog1")
-        return field(OpenDialog1);
-    if (name == "MainMenu1")
-        return field(MainMenu1);
-    if (name == "ActionList1")
-        return field(ActionList1);
-    if (name == "File1")
-        return field(File1);
-    if (name == "Help1")
-        return field(Help1);
-    if (name == "FileOpen")
-        return field(FileOpen);
-    if (name == "O1")
-        return field(O1);
-    if (name == "FrmClose")
-        return field(FrmClose);
-    if (name == "N1")
-        return field(N1);
-    if (name == "X1")
-        return field(X1);
-    if (name == "About")
-        return field(About);
-    if (name == "DropDst1")
-        return field(DropDst1);
-    if (name == "PelorinA1")
-        return field(PelorinA1);
-    return TForm::FieldAddress(name);
+std::span<const TPublishedMember> TForm1::PublishedMembers() const {
+    static const TPublishedMember members[] = {
+        PublishedField<&TForm1::OpenDialog1>("OpenDialog1"),
+        PublishedField<&TForm1::MainMenu1>("MainMenu1"),
+        PublishedField<&TForm1::ActionList1>("ActionList1"),
+        PublishedField<&TForm1::File1>("File1"),
+        PublishedField<&TForm1::Help1>("Help1"),
+        PublishedField<&TForm1::FileOpen>("FileOpen"),
+        PublishedField<&TForm1::O1>("O1"),
+        PublishedField<&TForm1::FrmClose>("FrmClose"),
+        PublishedField<&TForm1::N1>("N1"),
+        PublishedField<&TForm1::X1>("X1"),
+        PublishedField<&TForm1::About>("About"),
+        PublishedField<&TForm1::DropDst1>("DropDst1"),
+        PublishedField<&TForm1::PelorinA1>("PelorinA1"),
+        PublishedMethod<&TForm1::FormCreate>("FormCreate"),
+        PublishedMethod<&TForm1::FormShow>("FormShow"),
+        PublishedMethod<&TForm1::FormResize>("FormResize"),
+        PublishedMethod<&TForm1::FileOpenExecute>("FileOpenExecute"),
+        PublishedMethod<&TForm1::FrmCloseExecute>("FrmCloseExecute"),
+        PublishedMethod<&TForm1::AboutExecute>("AboutExecute"),
+        PublishedMethod<&TForm1::DropDst1FileDrop>("DropDst1FileDrop"),
+    };
+    return members;
 }
 
 void TForm1::FormCreate(TObject*) {

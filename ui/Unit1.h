@@ -42,8 +42,7 @@ public:
     double Aspect() const { return FAspect; }
 
 protected:
-    std::any MethodAddress(const std::string& name) const override;
-    TComponent** FieldAddress(const std::string& name) override;
+    std::span<const TPublishedMember> PublishedMembers() const override;
 
 private:
     void MovieClick(TObject* sender);
