@@ -313,15 +313,7 @@ void TMovie::ReleaseGraph() {
         FVideoWindow->put_Visible(OAFALSE);
         FVideoWindow->put_Owner(0);
     }
-    FMediaControl.Reset();
-    FMediaSeeking.Reset();
-    FBasicAudio.Reset();
-    FBasicVideo.Reset();
-    FVideoWindow.Reset();
-    FMediaEventEx.Reset();
-    FGraphBuilder.Reset();
-    FSampleGrabber.Reset();
-    FGrabberFilter.Reset();
+    ForgetInterfaces();
     TraceMark("release.freed");
     // Leave COM as often as BuildGraph entered it, and never more: the
     // application's own entry must survive a release with no graph.
@@ -382,7 +374,7 @@ std::optional<HRESULT> TMovie::RenderInBackground(const WCHAR* name) {
     return *result;
 }
 
-void TMovie::AbandonGraph() {
+void TMovie::ForgetInterfaces() {
     FMediaControl.Reset();
     FMediaSeeking.Reset();
     FBasicAudio.Reset();
@@ -392,6 +384,10 @@ void TMovie::AbandonGraph() {
     FGraphBuilder.Reset();
     FSampleGrabber.Reset();
     FGrabberFilter.Reset();
+}
+
+void TMovie::AbandonGraph() {
+    ForgetInterfaces();
     while (FComEntries > 0) {
         --FComEntries;
         CoUninitialize();

@@ -99,6 +99,8 @@ private:
     std::optional<HRESULT> RenderInBackground(const WCHAR* name);
     // Lets go of a graph that another thread may still be inside, without
     // calling it.
+    // Gives back every interface the control holds, without a call on them.
+    void ForgetInterfaces();
     void AbandonGraph();
 
     TTimer* FTimer = nullptr;
