@@ -1423,7 +1423,7 @@ TEST_F(MovieGraph, VolumeKeysWheelAndMuteKeepTheLevelForTheNextFile) {
     EXPECT_EQ(Graph.Volumes, (std::vector<LONG>{VolumeTable[6], VolumeTable[5], VolumeTable[0], VolumeTable[5],
                                                 VolumeTable[6], VolumeTable[7], VolumeTable[7], VolumeTable[7]}));
     // The wheel: a level a notch, finer wheels a level per whole notch.
-    SendMessageA(Host->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -2 * WHEEL_DELTA), 0);
+    SendMessageA(Host->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), 0);
     EXPECT_EQ(Movie->Volume(), 5);
     SendMessageA(Movie->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
     EXPECT_EQ(Movie->Volume(), 5);
