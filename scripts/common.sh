@@ -71,14 +71,20 @@ pelorin_xvfb_start() {
     export DISPLAY=:$d
 }
 
-pelorin_xvfb_stop() {
-    local dir=$1 pid
-    pid=$(cat "$dir/pid" 2>/dev/null)
-    if [ -n "$pid" ] && [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = Xvfb ]; then
+# pelorin_stop_process PIDFILE COMMAND: ends the process the file names, if it
+# still is that command (a pid may have been reused), waiting up to 5 s.
+pelorin_stop_process() {
+    local pid
+    pid=$(cat "$1" 2>/dev/null)
+    if [ -n "$pid" ] && [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = "$2" ]; then
         kill "$pid" 2>/dev/null
         for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     fi
-    rm -f "$dir/pid" "$dir/display"
+}
+
+pelorin_xvfb_stop() {
+    pelorin_stop_process "$1/pid" Xvfb
+    rm -f "$1/pid" "$1/display"
 }
 
 # pelorin_wm_start STATEDIR: runs a window manager (Openbox) on $DISPLAY, as a
@@ -105,13 +111,8 @@ pelorin_wm_start() {
 }
 
 pelorin_wm_stop() {
-    local dir=$1 pid
-    pid=$(cat "$dir/wm.pid" 2>/dev/null)
-    if [ -n "$pid" ] && [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = openbox ]; then
-        kill "$pid" 2>/dev/null
-        for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    fi
-    rm -f "$dir/wm.pid"
+    pelorin_stop_process "$1/wm.pid" openbox
+    rm -f "$1/wm.pid"
 }
 
 # --- the prefix's wineserver --------------------------------------------------

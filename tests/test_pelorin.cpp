@@ -176,13 +176,6 @@ std::string AnsiText(HWND wnd) {
     return text;
 }
 
-std::string WideText(HWND wnd) {
-    wchar_t text[1024] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
-    return WideToUtf8(text);
-}
-
 // A visible top-level window of the process with this class and caption.
 HWND WaitForWindowOf(DWORD pid, const wchar_t* cls, const std::string& caption) {
     struct TSearch {
@@ -226,7 +219,7 @@ std::vector<std::string> ChildTexts(HWND parent) {
     EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&children));
     std::vector<std::string> texts;
     for (HWND child : children)
-        if (std::string text = WideText(child); !text.empty())
+        if (std::string text = TextOf(child); !text.empty())
             texts.push_back(text);
     return texts;
 }

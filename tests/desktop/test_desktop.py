@@ -74,7 +74,9 @@ def stands_still(rect, over=1.0):
     return difference(before, capture(rect)) <= 0.01
 
 
-class DesktopTest(unittest.TestCase):
+class BareDisplayTest(unittest.TestCase):
+    """Tests on the display without a window manager, with one probe for them all."""
+
     @classmethod
     def setUpClass(cls):
         wine_without_window_manager(True)
@@ -85,6 +87,8 @@ class DesktopTest(unittest.TestCase):
         cls.probe.close()
         wine_without_window_manager(False)
 
+
+class DesktopTest(BareDisplayTest):
     def setUp(self):
         started = time.monotonic()
         self.addCleanup(lambda: log("(%.1f s)" % (time.monotonic() - started)))
@@ -395,18 +399,12 @@ def xdotool_double_click(x, y):
     xdotool("click", "--repeat", 2, "--delay", 80, 1)
 
 
-class ViewerTest(unittest.TestCase):
+class ViewerTest(BareDisplayTest):
     """The viewer mode: the program started with a file (and a place)."""
 
     @classmethod
-    def setUpClass(cls):
-        wine_without_window_manager(True)
-        cls.probe = Probe()
-
-    @classmethod
     def tearDownClass(cls):
-        cls.probe.close()
-        wine_without_window_manager(False)
+        super().tearDownClass()
         if hasattr(clips, "made"):
             shutil.rmtree(clips.made["folder"], ignore_errors=True)
 

@@ -11,14 +11,6 @@ std::string ClassOf(HWND wnd) {
     return name;
 }
 
-std::string TextOf(HWND wnd) {
-    // WM_GETTEXT reaches the box's thread, which is in its modal loop. Read
-    // as UTF-16, so the text is whole whatever the code page.
-    wchar_t text[1024] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
-    return WideToUtf8(text);
-}
 
 std::string WithoutMnemonics(const std::string& s) {
     std::string result;
@@ -138,4 +130,14 @@ std::vector<TMessageBoxInfo> TDialogWatcher::Seen() const {
 size_t TDialogWatcher::Count() const {
     std::lock_guard<std::mutex> guard(FLock);
     return FSeen.size();
+}
+
+std::string TextOf(HWND wnd) {
+    // WM_GETTEXT reaches the window's thread, which may be in a modal loop
+    // (a message box's). Read as UTF-16, so the text is whole whatever the
+    // code page.
+    wchar_t text[1024] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
+    return WideToUtf8(text);
 }

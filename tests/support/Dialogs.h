@@ -19,6 +19,9 @@ struct TMessageBoxInfo {
     RECT Bounds{};                     // on the screen
 };
 
+// A window's text, also of a window of another process whose thread waits in
+// a modal loop; read as UTF-16, in UTF-8.
+std::string TextOf(HWND wnd);
 // Reads a message box window; false if it is none.
 bool ReadMessageBox(HWND box, TMessageBoxInfo& info);
 // Presses the box's button of that caption the way a click would; false if

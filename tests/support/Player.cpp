@@ -40,8 +40,9 @@ HWND WaitForWindow(DWORD pid, const char* cls, DWORD timeoutMs) {
     return nullptr;
 }
 
-// Read as UTF-16, so that every character of the caption arrives.
-std::string TextOf(HWND wnd) {
+// The caption Windows keeps for a top-level window, read as UTF-16: it needs
+// nothing of the window's thread, which may be ending.
+std::string CaptionOf(HWND wnd) {
     wchar_t text[1024] = {};
     GetWindowTextW(wnd, text, 1024);
     return WideToUtf8(text);
@@ -62,7 +63,7 @@ TWindowInfo ReadWindowInfo(HWND wnd) {
     info.Client = {client.right, client.bottom};
     info.Style = static_cast<DWORD>(GetWindowLongA(wnd, GWL_STYLE));
     info.ExStyle = static_cast<DWORD>(GetWindowLongA(wnd, GWL_EXSTYLE));
-    info.Caption = TextOf(wnd);
+    info.Caption = CaptionOf(wnd);
     return info;
 }
 
