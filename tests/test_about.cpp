@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "framework/SysUtils.h"
-#include "framework/TextConversion.h"
 #include "support/Dialogs.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
@@ -30,12 +29,6 @@ std::string SelfPath() {
     char buffer[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
     return std::string(buffer, n);
-}
-
-std::string WindowText(HWND wnd) {
-    wchar_t text[512];
-    int n = GetWindowTextW(wnd, text, 512);
-    return WideToUtf8(std::wstring_view(text, n > 0 ? n : 0));
 }
 
 int LineHeight(HFONT font) {
@@ -81,7 +74,7 @@ std::string Describe(const RECT& r) {
 
 // The size of a window's own text in the font the window draws it with.
 SIZE TextExtent(HWND wnd) {
-    std::wstring text = Utf8ToWide(WindowText(wnd));
+    std::wstring text = Utf8ToWide(TextOf(wnd));
     HDC dc = GetDC(wnd);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(wnd, WM_GETFONT, 0, 0)));
     SIZE size{};
@@ -303,8 +296,8 @@ TEST_F(AboutBoxTest, FilledAtCreationAndLaidOutAsDesigned) {
     RECT comments = ScreenRect(AboutBox->Comments), note = ScreenRect(AboutBox->Label1);
     EXPECT_GT(comments.right - comments.left, 100);
     EXPECT_GE(note.top, comments.bottom);
-    EXPECT_EQ(WindowText(AboutBox->Comments->Handle()), kComments);
-    EXPECT_EQ(WindowText(AboutBox->Handle()), "バージョン情報");
+    EXPECT_EQ(TextOf(AboutBox->Comments->Handle()), kComments);
+    EXPECT_EQ(TextOf(AboutBox->Handle()), "バージョン情報");
 
     // The form's font by its Japanese name, whatever the system's code page.
     LOGFONTW font{};
@@ -339,8 +332,8 @@ TEST_F(AboutBoxTest, ModalOnTopClosedByOkOrCloseBoxAndShownAgainUnchanged) {
             seen.visible = IsWindowVisible(box) != 0;
             seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
             seen.dialogFrame = !(GetWindowLongA(box, GWL_STYLE) & WS_THICKFRAME);
-            seen.caption = WindowText(box);
-            seen.version = WindowText(AboutBox->Version->Handle());
+            seen.caption = TextOf(box);
+            seen.version = TextOf(AboutBox->Version->Handle());
             RECT r;
             GetWindowRect(box, &r);
             seen.centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -398,7 +391,7 @@ TEST_F(AboutBoxTest, EveryTextWholeAndInsideItsPanel) {
     for (TWinControl* label : std::initializer_list<TWinControl*>{
              AboutBox->ProductName, AboutBox->Version, AboutBox->Copyright, AboutBox->Comments, AboutBox->Label1}) {
         HWND wnd = label->Handle();
-        std::string text = WindowText(wnd);
+        std::string text = TextOf(wnd);
         SCOPED_TRACE(text);
         ASSERT_FALSE(text.empty());
         EXPECT_EQ(GetParent(wnd), panel);

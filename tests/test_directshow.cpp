@@ -55,7 +55,6 @@ TEST(DirectShowIdentifiers, GrabberTypeAndNotificationConstants) {
     EXPECT_EQ(type.cbFormat, 0u);
     EXPECT_EQ(type.pbFormat, nullptr);
 
-    EXPECT_EQ(WM_GRAPHNOTIFY, 0xB039u);
     EXPECT_EQ(GraphNotifyInstance, 54321);
     EXPECT_EQ(GraphClassContext, 3u);
     EXPECT_EQ(EC_COMPLETE, 1);

@@ -30,10 +30,11 @@
 #include "framework/Forms.h"
 #include "framework/Layout.h"
 #include "support/Apartment.h"
-#include "support/BoxAnswerer.h"
+#include "support/Dialogs.h"
 #include "support/Drops.h"
-#include "support/FaultGraph.h"
+#include "support/GraphDoubles.h"
 #include "support/HostForm.h"
+#include "support/MovieControl.h"
 #include "support/ProcessUsage.h"
 #include "support/Pump.h"
 #include "support/Unmanaged.h"
@@ -49,13 +50,6 @@ const char kTitle[] = "FaultsTest";
 const char kNoDirectX[] = "DirectXが利用できませんでした";
 const char kUnplayable[] = "このファイルは再生できません";
 constexpr LONGLONG kDuration = 25000000;  // what the double's GetDuration reports
-
-TTimer* FindTimer(TComponent* owner) {
-    for (int i = 0; i < owner->ComponentCount(); ++i)
-        if (auto* timer = dynamic_cast<TTimer*>(owner->Components(i)))
-            return timer;
-    return nullptr;
-}
 
 std::string ExistingFile() {
     static std::string path = [] {
@@ -77,7 +71,7 @@ const char* ExpectedMessage(const std::string& call, TFaultKind kind) {
     if (call == "IGraphBuilder::RenderFile")
         return kUnplayable;  // nothing but exactly S_OK renders
     // A success that hands out no interface is no success. (A class object's
-    // odd success always comes with an object: see TFaultFactory.)
+    // odd success always comes with an object: see TFakeFactory.)
     bool handsOutNothing = kind == fkFail || (kind == fkEmptySuccess && call.rfind("CoCreateInstance", 0) != 0);
     if (IsTestedBuildStep(call) && handsOutNothing)
         return kNoDirectX;
@@ -104,14 +98,13 @@ public:
         TSessionResult r;
         EXPECT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         {
-            TFaultyDirectShow ds;
+            TFakeDirectShow ds;
+            EXPECT_TRUE(ds.Register());
             ds.Plan.Arm(target, kind);
             TBoxAnswerer boxes;
             {
                 auto owner = std::make_unique<TComponent>(nullptr);
-                auto* movie = new TMovie(owner.get());
-                movie->SetParent(host);
-                movie->SetAlign(alClient);
+                auto* movie = MakeMovie(owner.get(), host);
                 TTimer* timer = FindTimer(owner.get());
                 const std::string file = ExistingFile();
                 auto notify = [&] { SendMessageA(movie->Handle(), WM_GRAPHNOTIFY, 0, GraphNotifyInstance); };
@@ -129,7 +122,8 @@ public:
                 movie->PlayPause();
                 movie->PlayPause();
                 // Some other event, the end of the stream, then nothing queued.
-                ds.Graph.Queued = {EC_CLOCK_CHANGED, EC_COMPLETE};
+                ds.Graph.QueueEvent(EC_CLOCK_CHANGED);
+                ds.Graph.QueueEvent(EC_COMPLETE);
                 notify();
                 notify();
                 notify();
@@ -290,9 +284,7 @@ public:
 
 private:
     void FormCreate(TObject*) {
-        Movie = new TMovie(this);
-        Movie->SetParent(this);
-        Movie->SetAlign(alClient);
+        Movie = MakeMovie(this, this);
         Movie->OpenFile(ExistingFile());
         if (FRaiseInCreate != rsCount)
             Raise(FRaiseInCreate, "作成中のエラー");
@@ -323,7 +315,8 @@ class RaisingHandlers : public Faults {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        DirectShow = std::make_unique<TFaultyDirectShow>();
+        DirectShow = std::make_unique<TFakeDirectShow>();
+        ASSERT_TRUE(DirectShow->Register());
         FSaved = DropShellCalls;
         DropShellCalls.DragFinish = &CountingDragFinish;
         gFinished = 0;
@@ -348,7 +341,7 @@ protected:
         EXPECT_EQ(box.Buttons, std::vector<std::string>{"OK"});
     }
 
-    std::unique_ptr<TFaultyDirectShow> DirectShow;
+    std::unique_ptr<TFakeDirectShow> DirectShow;
 
 private:
     TDropShellCalls FSaved{};
@@ -472,14 +465,6 @@ TEST_F(RaisingHandlers, DuringTheAboutBoxCreation) {
 
 // ------------------------------------------------------ an opening that hangs
 
-// A manual-reset event, closed with the scope.
-struct TGate {
-    HANDLE Handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ~TGate() { CloseHandle(Handle); }
-    void Open() { SetEvent(Handle); }
-    bool Wait(DWORD ms) { return WaitForSingleObject(Handle, ms) == WAIT_OBJECT_0; }
-};
-
 struct TCounter {
     int Count = 0;
     void Run(TObject*) { ++Count; }
@@ -501,7 +486,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         Application->Title = kTitle;
-        DirectShow = std::make_unique<TFaultyDirectShow>();
+        DirectShow = std::make_unique<TFakeDirectShow>();
+        ASSERT_TRUE(DirectShow->Register());
         DirectShow->Graph.InRenderFile = [this] {
             Entered.Open();
             Release.Wait(20000);
@@ -532,7 +518,7 @@ protected:
         return static_cast<int>(std::count(calls.begin(), calls.end(), std::string("IGraphBuilder::RenderFile")));
     }
 
-    std::unique_ptr<TFaultyDirectShow> DirectShow;
+    std::unique_ptr<TFakeDirectShow> DirectShow;
     TGate Entered, Release;
     TCounter Opens, Abouts;
 };
@@ -640,7 +626,8 @@ TEST_F(HangingOpen, TheCloseBoxAndTheCloseItemEndTheLoopAtOnce) {
 // closing the window ends the process within a second, with exit code 0.
 void RunUntilClosedWhileAnOpeningHangs(const std::string& stampFile) {
     Application->Initialize();
-    auto* doubles = new TFaultyDirectShow;  // never freed: a thread stays inside
+    auto* doubles = new TFakeDirectShow;  // never freed: a thread stays inside
+    doubles->Register();
     Application->CreateForm(Form1);
     HWND wnd = Form1->Handle();
     doubles->Graph.InRenderFile = [wnd, stampFile] {

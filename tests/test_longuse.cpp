@@ -27,8 +27,9 @@
 #include "engine/UMovie.h"
 #include "framework/Forms.h"
 #include "support/Apartment.h"
-#include "support/BoxAnswerer.h"
+#include "support/Dialogs.h"
 #include "support/Files.h"
+#include "support/MovieControl.h"
 #include "support/HostForm.h"
 #include "support/Paths.h"
 #include "support/ProcessUsage.h"
@@ -122,16 +123,8 @@ void BareGraph(const std::string& file, bool play) {
 
 class LongUse : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        Application->Title = kTitle;
-        Application->Initialize();
-        Host = MakeHostForm(320, 240).release();
-    }
-    static void TearDownTestSuite() {
-        delete Host;
-        Host = nullptr;
-        Application->Finalize();
-    }
+    static void SetUpTestSuite() { Host = StartApplication(kTitle); }
+    static void TearDownTestSuite() { EndApplication(Host); }
     static inline TForm* Host = nullptr;
 };
 
@@ -166,9 +159,7 @@ TEST_F(LongUse, ThreeHundredCyclesKeepNothingOfTheirOwn) {
 
     TBoxAnswerer boxes;
     auto owner = std::make_unique<TComponent>(nullptr);
-    auto* movie = new TMovie(owner.get());
-    movie->SetParent(Host);
-    movie->SetAlign(alClient);
+    auto* movie = MakeMovie(owner.get(), Host);
 
     TProcessUsage before = MeasureProcessUsage(), warm, end;
     std::printf("[ long use ] before:            %s\n", before.Describe().c_str());

@@ -217,10 +217,10 @@ TEST_F(MainWindow, FailedOpeningsStillNameTheFileAndKeepTheLastSize) {
     // An existing file that is no movie: reported, nothing loaded, the last
     // video's size and ratio stay.
     {
-        TDialogWatcher watcher;
+        TBoxAnswerer boxes;
         Drop({TestData(kUnplayable)});
-        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
-        EXPECT_EQ(watcher.Seen()[0].Text, "このファイルは再生できません");
+        ASSERT_TRUE(PumpUntil([&] { return boxes.Count() >= 1; }, 5000));
+        EXPECT_EQ(boxes.Seen()[0].Text, "このファイルは再生できません");
     }
     EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kUnplayable + "-");
     EXPECT_EQ(Movie->State(), msClosed);

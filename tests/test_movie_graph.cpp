@@ -20,8 +20,9 @@
 #include "framework/TextConversion.h"
 #include "support/Apartment.h"
 #include "support/Dialogs.h"
-#include "support/DirectShowStubs.h"
+#include "support/GraphDoubles.h"
 #include "support/HostForm.h"
+#include "support/MovieControl.h"
 #include "support/ProcessUsage.h"
 #include "support/Pump.h"
 #include "ui/PlayerControls.h"
@@ -29,473 +30,6 @@
 namespace {
 
 const char kTitle[] = "MovieGraphTest";
-
-// ------------------------------------------------------------------ doubles
-
-// A filter of a graph: nothing but its identity and its count.
-struct FakeFilter : StubBaseFilter {
-    LONG Refs = 1;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (riid == IID_IUnknown || riid == IID_IBaseFilter) {
-            *out = static_cast<IBaseFilter*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --Refs; }
-};
-
-struct FakeGrabber : StubBaseFilter, StubSampleGrabber {
-    LONG Refs = 1;
-    HRESULT SampleGrabber_hr = S_OK;
-    HRESULT SetMediaType_hr = S_OK;
-    int SetMediaTypeCalls = 0;
-    AM_MEDIA_TYPE Type{};
-    int SetBufferSamplesCalls = 0;
-    BOOL BufferSamples = 0;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        *out = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IBaseFilter)
-            *out = static_cast<IBaseFilter*>(this);
-        else if (riid == IID_ISampleGrabber && SUCCEEDED(SampleGrabber_hr))
-            *out = static_cast<ISampleGrabber*>(this);
-        else
-            return riid == IID_ISampleGrabber ? SampleGrabber_hr : E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --Refs; }
-
-    HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE* type) override {
-        ++SetMediaTypeCalls;
-        Type = *type;
-        return SetMediaType_hr;
-    }
-    HRESULT STDMETHODCALLTYPE SetBufferSamples(BOOL value) override {
-        ++SetBufferSamplesCalls;
-        BufferSamples = value;
-        return SetMediaType_hr;
-    }
-};
-
-struct FakeEnum : StubEnumFilters {
-    LONG Refs = 1;
-    std::vector<IBaseFilter*> Items;
-    size_t Pos = 0;
-    // Skip or Next return this result instead of S_OK at that position.
-    size_t SkipStopsAt = SIZE_MAX, NextStopsAt = SIZE_MAX;
-    HRESULT Skip_hr = S_OK, Next_hr = S_OK;
-
-    explicit FakeEnum(const std::vector<IBaseFilter*>& items) : Items(items) {
-        for (IBaseFilter* f : Items)
-            f->AddRef();
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        if (--Refs == 0)
-            for (IBaseFilter* f : Items)
-                f->Release();
-        return Refs;
-    }
-    HRESULT STDMETHODCALLTYPE Skip(ULONG n) override {
-        EXPECT_EQ(n, 1u);
-        if (Pos == SkipStopsAt)
-            return Skip_hr;
-        if (Pos >= Items.size())
-            return S_FALSE;
-        ++Pos;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Reset() override {
-        Pos = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Next(ULONG n, IBaseFilter** filter, ULONG* fetched) override {
-        EXPECT_EQ(n, 1u);
-        EXPECT_EQ(*filter, nullptr) << "Next into a table entry that still holds a filter";
-        if (Pos == NextStopsAt)
-            return Next_hr;
-        if (Pos >= Items.size()) {
-            if (fetched)
-                *fetched = 0;
-            return S_FALSE;
-        }
-        *filter = Items[Pos++];
-        (*filter)->AddRef();
-        if (fetched)
-            *fetched = 1;
-        return S_OK;
-    }
-};
-
-struct FakeEvent {
-    HRESULT hr;
-    long Code;
-    LONG_PTR Param1, Param2;
-};
-
-// The filter graph manager with the seven interfaces the control asks for.
-struct FakeGraph : StubGraphBuilder,
-                   StubMediaControl,
-                   StubMediaSeeking,
-                   StubBasicAudio,
-                   StubBasicVideo2,
-                   StubVideoWindow,
-                   StubMediaEventEx {
-    LONG Refs = 1;
-
-    // Knobs.
-    IID FailQI = GUID_NULL;
-    HRESULT FailQI_hr = E_NOINTERFACE;
-    HRESULT AddFilter_hr = S_OK;
-    bool AddFilterThrows = false;
-    HRESULT RenderFile_hr = S_OK;
-    int RenderAdds = 2;  // filters a successful RenderFile puts into the graph
-    HRESULT EnumFilters_hr = S_OK;
-    std::function<void(FakeEnum&)> SetUpEnum;
-    HRESULT Duration_hr = S_OK;
-    LONGLONG Duration = 25000000;
-    HRESULT GetPositions_hr = S_OK;
-    LONGLONG Current = 12340000;
-    HRESULT VideoSize_hr = S_OK;
-    LONG VideoWidth = 640, VideoHeight = 480;
-    HRESULT IdealSize_hr = S_OK;
-    std::deque<FakeEvent> Events;
-    std::function<void()> OnStop;  // runs inside IMediaControl::Stop
-    std::function<void()> InRenderFile;  // runs inside RenderFile, on its thread
-
-    // What happened.
-    std::vector<std::unique_ptr<FakeFilter>> Owned;
-    std::vector<IBaseFilter*> Filters;  // in the graph, one reference each
-    std::vector<std::wstring> FilterNames;
-    std::vector<IBaseFilter*> Removed;
-    std::vector<std::unique_ptr<FakeEnum>> Enums;
-    LONG RefsAtEnumFilters = 0;
-    std::wstring RenderedName;
-    bool PlayListGiven = false;
-    bool Rendering = false;  // inside RenderFile, where no other call may come
-    DWORD RenderThread = 0;
-    APTTYPE RenderApartment = APTTYPE_CURRENT;
-    bool Stopped = true;  // a new graph is stopped
-    int RunCalls = 0, PauseCalls = 0, StopCalls = 0;
-    std::vector<LONGLONG> Seeks;
-    int GetPositionsCalls = 0;
-    std::vector<LONG> Volumes;
-    OAHWND Owner = 0, Drain = 0;
-    int OwnerCalls = 0;
-    LONG WindowStyle = 0;
-    std::vector<RECT> WindowPositions;
-    int VisibleOffCalls = 0, VisibleOffAtEnum = 0;
-    bool Hidden = false;
-    OAHWND NotifyWindow = 0;
-    LONG NotifyMessage = 0;
-    LONG_PTR NotifyInstance = 0;
-    int NotifyFlagsCalls = -1;
-    LONG NotifyFlags = -1;
-    int GetEventCalls = 0, Outstanding = 0, Freed = 0;
-    std::vector<long> FreedCodes;
-
-    ~FakeGraph() {
-        for (IBaseFilter* f : Filters)
-            f->Release();
-    }
-    // Filters as RenderFile would add them.
-    void AddFilters(int n) {
-        for (int i = 0; i < n; ++i) {
-            Owned.push_back(std::make_unique<FakeFilter>());
-            Filters.push_back(Owned.back().get());
-            FilterNames.push_back(L"Rendered");
-            Owned.back()->AddRef();
-        }
-    }
-    int OpenEnums() const {
-        int open = 0;
-        for (auto& e : Enums)
-            open += e->Refs;
-        return open;
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        *out = nullptr;
-        if (riid == FailQI)
-            return FailQI_hr;
-        if (riid == IID_IUnknown || riid == IID_IFilterGraph || riid == IID_IGraphBuilder)
-            *out = static_cast<IGraphBuilder*>(this);
-        else if (riid == IID_IMediaControl)
-            *out = static_cast<IMediaControl*>(this);
-        else if (riid == IID_IMediaSeeking)
-            *out = static_cast<IMediaSeeking*>(this);
-        else if (riid == IID_IBasicAudio)
-            *out = static_cast<IBasicAudio*>(this);
-        else if (riid == IID_IBasicVideo || riid == IID_IBasicVideo2)
-            *out = static_cast<IBasicVideo2*>(this);
-        else if (riid == IID_IVideoWindow)
-            *out = static_cast<IVideoWindow*>(this);
-        else if (riid == IID_IMediaEvent || riid == IID_IMediaEventEx)
-            *out = static_cast<IMediaEventEx*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --Refs; }
-
-    // IGraphBuilder
-    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR name) override {
-        if (AddFilterThrows)
-            throw std::runtime_error("AddFilter");
-        filter->AddRef();
-        Filters.push_back(filter);
-        FilterNames.push_back(name ? name : L"");
-        return AddFilter_hr;
-    }
-    HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR file, LPCWSTR playList) override {
-        RenderThread = GetCurrentThreadId();
-        APTTYPEQUALIFIER qualifier;
-        if (FAILED(CoGetApartmentType(&RenderApartment, &qualifier)))
-            RenderApartment = APTTYPE_CURRENT;
-        Rendering = true;
-        if (InRenderFile)
-            InRenderFile();
-        Rendering = false;
-        RenderedName = file;
-        PlayListGiven = playList != nullptr;
-        if (RenderFile_hr == S_OK)
-            AddFilters(RenderAdds);
-        return RenderFile_hr;
-    }
-    HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters** out) override {
-        RefsAtEnumFilters = Refs;
-        VisibleOffAtEnum = VisibleOffCalls;
-        Enums.push_back(std::make_unique<FakeEnum>(Filters));
-        if (SetUpEnum)
-            SetUpEnum(*Enums.back());
-        *out = Enums.back().get();
-        return EnumFilters_hr;
-    }
-    HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter* filter) override {
-        // The order ReleaseGraph promises: stopped, enumerator given back,
-        // no interface given back yet, video window still attached.
-        EXPECT_TRUE(Stopped) << "filter removed from a graph that was not stopped";
-        EXPECT_EQ(OpenEnums(), 0) << "filter removed while the enumerator is still held";
-        EXPECT_EQ(Refs, RefsAtEnumFilters) << "an interface was given back before the filters were removed";
-        EXPECT_EQ(VisibleOffCalls, VisibleOffAtEnum) << "video window hidden before the filters were removed";
-        auto it = std::find(Filters.begin(), Filters.end(), filter);
-        EXPECT_NE(it, Filters.end()) << "removed a filter that is not in the graph";
-        if (it == Filters.end())
-            return VFW_E_NOT_FOUND;
-        Filters.erase(it);
-        Removed.push_back(filter);
-        filter->Release();
-        return S_OK;
-    }
-
-    // IMediaControl
-    HRESULT STDMETHODCALLTYPE Run() override {
-        ++RunCalls;
-        Stopped = false;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Pause() override {
-        ++PauseCalls;
-        Stopped = false;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Stop() override {
-        EXPECT_FALSE(Rendering) << "graph stopped while RenderFile runs";
-        ++StopCalls;
-        Stopped = true;
-        if (OnStop)
-            OnStop();
-        return S_OK;
-    }
-
-    // IMediaSeeking
-    HRESULT STDMETHODCALLTYPE GetDuration(LONGLONG* duration) override {
-        if (SUCCEEDED(Duration_hr))
-            *duration = Duration;
-        return Duration_hr;
-    }
-    HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override {
-        EXPECT_FALSE(Rendering) << "position asked for while RenderFile runs";
-        ++GetPositionsCalls;
-        *current = Current;
-        *stop = Duration;
-        return GetPositions_hr;
-    }
-    HRESULT STDMETHODCALLTYPE SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
-                                           DWORD stopFlags) override {
-        EXPECT_EQ(currentFlags, DWORD(AM_SEEKING_AbsolutePositioning));
-        EXPECT_EQ(stopFlags, DWORD(AM_SEEKING_NoPositioning));
-        EXPECT_EQ(stop, current) << "the stop position is the same variable";
-        // Wine loses a stream's end when a paused graph is seeked.
-        EXPECT_TRUE(Stopped) << "seek while the graph was paused or running";
-        Seeks.push_back(*current);
-        return S_OK;
-    }
-
-    // IBasicAudio
-    HRESULT STDMETHODCALLTYPE put_Volume(LONG volume) override {
-        Volumes.push_back(volume);
-        return S_OK;
-    }
-
-    // IBasicVideo
-    HRESULT STDMETHODCALLTYPE GetVideoSize(LONG* width, LONG* height) override {
-        if (SUCCEEDED(VideoSize_hr)) {
-            *width = VideoWidth;
-            *height = VideoHeight;
-        }
-        return VideoSize_hr;
-    }
-
-    // IVideoWindow
-    HRESULT STDMETHODCALLTYPE put_Owner(OAHWND owner) override {
-        if (owner == 0) {
-            EXPECT_TRUE(Hidden) << "owner taken away before the video window was hidden";
-        }
-        Hidden = false;
-        ++OwnerCalls;
-        Owner = owner;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE put_MessageDrain(OAHWND drain) override {
-        Drain = drain;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE put_WindowStyle(LONG style) override {
-        WindowStyle = style;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetWindowPosition(LONG left, LONG top, LONG width, LONG height) override {
-        EXPECT_NE(Owner, 0) << "video window placed before it has an owner";
-        WindowPositions.push_back({left, top, width, height});
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE put_Visible(LONG visible) override {
-        if (visible != OAFALSE) {
-            EXPECT_NE(Owner, 0) << "video window shown without an owner";
-            Hidden = false;
-            return S_OK;
-        }
-        Hidden = true;
-        ++VisibleOffCalls;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetMinIdealImageSize(LONG* width, LONG* height) override {
-        if (SUCCEEDED(IdealSize_hr)) {
-            *width = 16;
-            *height = 12;
-        }
-        return IdealSize_hr;
-    }
-    HRESULT STDMETHODCALLTYPE GetMaxIdealImageSize(LONG* width, LONG* height) override {
-        if (SUCCEEDED(IdealSize_hr)) {
-            *width = 1280;
-            *height = 960;
-        }
-        return IdealSize_hr;
-    }
-
-    // IMediaEventEx
-    HRESULT STDMETHODCALLTYPE SetNotifyWindow(OAHWND wnd, LONG msg, LONG_PTR instance) override {
-        NotifyWindow = wnd;
-        NotifyMessage = msg;
-        NotifyInstance = instance;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetNotifyFlags(LONG flags) override {
-        NotifyFlagsCalls = NotifyFlagsCalls < 0 ? 1 : NotifyFlagsCalls + 1;
-        NotifyFlags = flags;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetEvent(LONG* code, LONG_PTR* p1, LONG_PTR* p2, LONG timeout) override {
-        EXPECT_FALSE(Rendering) << "event fetched while RenderFile runs";
-        ++GetEventCalls;
-        EXPECT_EQ(timeout, 10);
-        if (Events.empty())
-            return E_ABORT;
-        FakeEvent e = Events.front();
-        Events.pop_front();
-        if (FAILED(e.hr))
-            return e.hr;
-        *code = e.Code;
-        *p1 = e.Param1;
-        *p2 = e.Param2;
-        ++Outstanding;
-        return e.hr;
-    }
-    HRESULT STDMETHODCALLTYPE FreeEventParams(LONG code, LONG_PTR p1, LONG_PTR p2) override {
-        EXPECT_GT(Outstanding, 0) << "freed an event that was not fetched";
-        EXPECT_EQ(p1, code * 100);
-        EXPECT_EQ(p2, code * 1000);
-        --Outstanding;
-        ++Freed;
-        FreedCodes.push_back(code);
-        return S_OK;
-    }
-};
-
-// A class object that hands out one double, or fails.
-struct FakeFactory : IClassFactory {
-    IUnknown* Object = nullptr;
-    HRESULT CreateInstance_hr = S_OK;
-    int Created = 0;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
-        EXPECT_EQ(outer, nullptr);
-        *out = nullptr;
-        if (FAILED(CreateInstance_hr))
-            return CreateInstance_hr;
-        ++Created;
-        return Object->QueryInterface(riid, out);
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
-
-// What the control raised.
-struct TEventLog {
-    std::vector<std::pair<int64_t, int64_t>> Positions;
-    int Completes = 0;
-    TObject* CompleteSender = nullptr;
-    std::function<void()> InComplete;
-
-    void Position(int64_t position, int64_t duration) { Positions.push_back({position, duration}); }
-    void Complete(TObject* sender) {
-        ++Completes;
-        CompleteSender = sender;
-        if (InComplete)
-            InComplete();
-    }
-};
-
-TTimer* FindTimer(TComponent* owner) {
-    for (int i = 0; i < owner->ComponentCount(); ++i)
-        if (auto* timer = dynamic_cast<TTimer*>(owner->Components(i)))
-            return timer;
-    return nullptr;
-}
 
 void Tick(TTimer* timer) {
     SendMessageA(timer->WindowHandle(), WM_TIMER, 1, 0);
@@ -520,14 +54,7 @@ protected:
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         Application->Title = kTitle;
         Application->SetTerminated(false);
-        GraphFactory.Object = static_cast<IGraphBuilder*>(&Graph);
-        GrabberFactory.Object = static_cast<IBaseFilter*>(&Grabber);
-        ASSERT_EQ(CoRegisterClassObject(CLSID_FilterGraph, &GraphFactory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                        &GraphCookie),
-                  S_OK);
-        ASSERT_EQ(CoRegisterClassObject(CLSID_SampleGrabber, &GrabberFactory, CLSCTX_INPROC_SERVER,
-                                        REGCLS_MULTIPLEUSE, &GrabberCookie),
-                  S_OK);
+        ASSERT_TRUE(DirectShow.Register());
         // One window for the whole suite (a top-level window takes long to go
         // under Wine without a window manager); each test's control and its
         // timer belong to an owner of their own.
@@ -536,31 +63,18 @@ protected:
         Host->SetClientWidth(320);
         Host->SetClientHeight(240);
         Owner = std::make_unique<TComponent>(nullptr);
-        Movie = new TMovie(Owner.get());
-        Movie->SetParent(Host);
-        Movie->SetAlign(alClient);
-        Movie->SetOnPosition(Bind<&TEventLog::Position>(&Log));
-        Movie->SetOnComplete(Bind<&TEventLog::Complete>(&Log));
+        Movie = MakeMovie(Owner.get(), Host);
+        Log.Watch(Movie);
         Timer = FindTimer(Owner.get());
         File = TempFile("movie graph test.avi");
-        Boxes = std::make_unique<TDialogWatcher>();
+        Boxes = std::make_unique<TBoxAnswerer>();
     }
 
     void TearDown() override {
         Owner.reset();  // takes the control with it
         Boxes.reset();
-        EXPECT_EQ(Graph.Refs, 1) << "graph manager references not given back";
-        EXPECT_EQ(Grabber.Refs, 1 + static_cast<LONG>(std::count(Graph.Filters.begin(), Graph.Filters.end(),
-                                                                  static_cast<IBaseFilter*>(&Grabber))))
-            << "grabber references not given back";
-        EXPECT_EQ(Graph.OpenEnums(), 0) << "filter enumerator not given back";
-        for (auto& f : Graph.Owned)
-            EXPECT_EQ(f->Refs, 1 + static_cast<LONG>(std::count(Graph.Filters.begin(), Graph.Filters.end(),
-                                                                static_cast<IBaseFilter*>(f.get()))))
-                << "filter references not given back";
-        EXPECT_EQ(Graph.Outstanding, 0) << "graph events fetched but not freed";
-        CoRevokeClassObject(GraphCookie);
-        CoRevokeClassObject(GrabberCookie);
+        EXPECT_EQ(DirectShow.Leaks(), "");
+        DirectShow.Revoke();
         // Exactly our own entry is left: the control left COM as often as it entered it.
         EXPECT_TRUE(ComEntered()) << "the control left COM more often than it entered it";
         CoUninitialize();
@@ -594,18 +108,18 @@ protected:
         }
     }
 
-    // The grabber outlives the graph, which may still hold it at the end.
-    FakeGrabber Grabber;
-    FakeGraph Graph;
-    FakeFactory GraphFactory, GrabberFactory;
-    DWORD GraphCookie = 0, GrabberCookie = 0;
+    TFakeDirectShow DirectShow;
+    TFakeGraph& Graph = DirectShow.Graph;
+    TFakeGrabber& Grabber = DirectShow.Grabber;
+    TFakeFactory& GraphFactory = DirectShow.GraphFactory;
+    TFakeFactory& GrabberFactory = DirectShow.GrabberFactory;
     static inline TForm* Host = nullptr;
     std::unique_ptr<TComponent> Owner;
     TMovie* Movie = nullptr;
     TTimer* Timer = nullptr;
-    TEventLog Log;
+    TMovieEvents Log;
     std::string File;
-    std::unique_ptr<TDialogWatcher> Boxes;
+    std::unique_ptr<TBoxAnswerer> Boxes;
 };
 
 // ------------------------------------------------------------------ tests
@@ -648,15 +162,9 @@ TEST_F(MovieGraph, BuildGraphPutsTheGrabberIn) {
     EXPECT_EQ(Graph.Filters[0], static_cast<IBaseFilter*>(&Grabber));
     EXPECT_EQ(Graph.FilterNames[0], L"Grabber");
     EXPECT_EQ(Grabber.SetMediaTypeCalls, 1);
+    // The type's fields are pinned with GrabberMediaType (test_directshow).
     EXPECT_EQ(Grabber.Type.majortype, MEDIATYPE_Video);
     EXPECT_EQ(Grabber.Type.subtype, MEDIASUBTYPE_RGB24);
-    EXPECT_EQ(Grabber.Type.formattype, FORMAT_VideoInfo);
-    EXPECT_FALSE(Grabber.Type.bFixedSizeSamples);
-    EXPECT_FALSE(Grabber.Type.bTemporalCompression);
-    EXPECT_EQ(Grabber.Type.lSampleSize, 0u);
-    EXPECT_EQ(Grabber.Type.pUnk, nullptr);
-    EXPECT_EQ(Grabber.Type.cbFormat, 0u);
-    EXPECT_EQ(Grabber.Type.pbFormat, nullptr);
     EXPECT_EQ(Grabber.SetBufferSamplesCalls, 1);
     EXPECT_EQ(Grabber.BufferSamples, -1);
     EXPECT_EQ(Graph.NotifyWindow, reinterpret_cast<OAHWND>(Movie->Handle()));
@@ -746,7 +254,7 @@ TEST_F(MovieGraph, ReleaseGraphRemovesAtMostFiftyFilters) {
     // The other ten stay in the graph; the control holds none of them.
     EXPECT_EQ(Graph.Filters.size(), 10u);
     for (IBaseFilter* f : Graph.Filters)
-        EXPECT_EQ(static_cast<FakeFilter*>(f)->Refs, 2);
+        EXPECT_EQ(static_cast<TFakeFilter*>(f)->Refs, 2);
 }
 
 TEST_F(MovieGraph, OnlyExactSuccessKeepsTheEnumerationGoing) {
@@ -772,7 +280,7 @@ TEST_F(MovieGraph, OnlyExactSuccessKeepsTheEnumerationGoing) {
         std::vector<IBaseFilter*> inGraph = Graph.Filters;
         Graph.Removed.clear();
         Graph.EnumFilters_hr = c.enumHr;
-        Graph.SetUpEnum = [&](FakeEnum& e) {
+        Graph.SetUpEnum = [&](TFakeEnum& e) {
             e.SkipStopsAt = c.skipStopsAt;
             e.NextStopsAt = c.nextStopsAt;
             e.Skip_hr = e.Next_hr = c.hr;
@@ -1047,10 +555,10 @@ TEST_F(MovieGraph, VolumeIsClampedAndAppliedOnlyWithAGraph) {
     EXPECT_TRUE(Graph.Volumes.empty()) << "a new graph keeps DirectShow's own volume";
     for (int level = -5; level <= 12; ++level)
         Movie->SetVolume(level);
-    std::vector<LONG> expected(5, -10000);
-    for (LONG v : {-10000, -4800, -2400, -1200, -600, -300, -150, 0})
-        expected.push_back(v);
-    expected.insert(expected.end(), 5, 0);
+    // The table's levels are pinned in test_directshow.
+    std::vector<LONG> expected(5, VolumeTable[0]);
+    expected.insert(expected.end(), VolumeTable, VolumeTable + 8);
+    expected.insert(expected.end(), 5, VolumeTable[7]);
     EXPECT_EQ(Graph.Volumes, expected);
     EXPECT_EQ(Movie->Volume(), 7);
 }
@@ -1088,19 +596,19 @@ TEST_F(MovieGraph, GraphEventsAreFetchedOneAtATimeAndFreed) {
     Movie->PlayPause();
     Log.Positions.clear();
     // Not our instance value: not even looked at.
-    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Graph.QueueEvent(EC_COMPLETE);
     Notify(12345);
     EXPECT_EQ(Graph.GetEventCalls, 0);
     // Nothing within 10 ms, or a failing queue: no event.
     Graph.Events.clear();
     Notify();
-    Graph.Events.push_back({E_UNEXPECTED, 0, 0, 0});
+    Graph.QueueEvent(0, E_UNEXPECTED);
     Notify();
     EXPECT_EQ(Graph.GetEventCalls, 2);
     EXPECT_EQ(Graph.Freed, 0);
     // Other events are fetched and freed, nothing else; one per message.
-    Graph.Events.push_back({S_OK, EC_PAUSED, EC_PAUSED * 100, EC_PAUSED * 1000});
-    Graph.Events.push_back({S_FALSE, EC_CLOCK_CHANGED, EC_CLOCK_CHANGED * 100, EC_CLOCK_CHANGED * 1000});
+    Graph.QueueEvent(EC_PAUSED);
+    Graph.QueueEvent(EC_CLOCK_CHANGED, S_FALSE);
     Notify();
     EXPECT_EQ(Graph.Freed, 1);
     Notify();
@@ -1108,7 +616,7 @@ TEST_F(MovieGraph, GraphEventsAreFetchedOneAtATimeAndFreed) {
     EXPECT_EQ(Movie->State(), msPlaying);
     EXPECT_TRUE(Log.Positions.empty());
     // The end of the stream: rewound and stopped, no OnComplete without AutoClose.
-    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Graph.QueueEvent(EC_COMPLETE);
     Notify();
     EXPECT_EQ(Movie->State(), msStopped);
     EXPECT_EQ(Movie->Position(), 0);
@@ -1128,13 +636,13 @@ TEST_F(MovieGraph, EndOfStreamWithAutoCloseCompletesAfterTheRewind) {
         EXPECT_EQ(Graph.Outstanding, 0) << "OnComplete before the event was freed";
         EXPECT_EQ(Log.Positions.size(), 3u) << "OnComplete before the rewind was told";
     };
-    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Graph.QueueEvent(EC_COMPLETE);
     Notify();
     EXPECT_EQ(Log.Completes, 1);
     EXPECT_EQ(Log.CompleteSender, Movie);
     // Already stopped: nothing more happens, but the end is told again.
     int stops = Graph.StopCalls;
-    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Graph.QueueEvent(EC_COMPLETE);
     Notify();
     EXPECT_EQ(Graph.StopCalls, stops);
     EXPECT_EQ(Log.Completes, 2);
@@ -1146,7 +654,7 @@ TEST_F(MovieGraph, LateOrUnwantedNotificationsDoNothing) {
     Movie->PlayPause();
     // While the application is ending.
     Application->SetTerminated(true);
-    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Graph.QueueEvent(EC_COMPLETE);
     Notify();
     Application->SetTerminated(false);
     EXPECT_EQ(Graph.GetEventCalls, 0);
@@ -1170,7 +678,7 @@ TEST_F(MovieGraph, AHandlerThatReleasesTheGraphDuringTheRewindIsSafe) {
         void Position(int64_t, int64_t) { Movie->ReleaseGraph(); }
     } dropper{Movie};
     Movie->SetOnPosition(Bind<&Dropper::Position>(&dropper));
-    Graph.Events.push_back({S_OK, EC_COMPLETE, 100, 1000});
+    Graph.QueueEvent(EC_COMPLETE);
     Notify();
     EXPECT_EQ(Graph.Freed, 1);
     EXPECT_EQ(Graph.Refs, 1);
@@ -1209,21 +717,13 @@ TEST_F(MovieGraph, ControlDestroyedOnItsOwnTakesItsTimerAlong) {
 
 // ------------------------------------------------ rendering off the window's thread
 
-// A manual-reset event, closed with the scope.
-struct TGate {
-    HANDLE Handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ~TGate() { CloseHandle(Handle); }
-    void Open() { SetEvent(Handle); }
-    bool Wait(DWORD ms) { return WaitForSingleObject(Handle, ms) == WAIT_OBJECT_0; }
-};
-
 TEST_F(MovieGraph, RenderingRunsOnAWorkerWhileTheWindowKeepsAnswering) {
     TGate entered, release;
     Graph.InRenderFile = [&] {
         entered.Open();
         release.Wait(20000);
     };
-    Graph.Events.push_back({S_OK, EC_PAUSED, EC_PAUSED * 100, EC_PAUSED * 1000});
+    Graph.QueueEvent(EC_PAUSED);
     HWND control = Movie->Handle();
     const DWORD threadsBefore = CountThreads();
 
@@ -1442,7 +942,7 @@ TEST_F(MovieGraph, ANewWindowTakesOverTheVideoAndTheGraphEvents) {
     HWND old = Movie->Handle();
     // An end of stream queued while the control has no window of its own.
     Movie->RecreateWnd();
-    Graph.Events.push_back({S_OK, EC_COMPLETE, EC_COMPLETE * 100, EC_COMPLETE * 1000});
+    Graph.QueueEvent(EC_COMPLETE);
     HWND now = Movie->Handle();
     ASSERT_NE(now, old);
     EXPECT_EQ(Graph.Owner, reinterpret_cast<OAHWND>(now));
@@ -1458,12 +958,13 @@ TEST_F(MovieGraph, ANewWindowTakesOverTheVideoAndTheGraphEvents) {
 
 TEST(MovieCom, FailedEntryIsReportedAndNotLeft) {
     Application->Title = kTitle;
-    TDialogWatcher boxes;
+    std::vector<TMessageBoxInfo> seen;
     bool stillEntered = false;
     TMovieState state = msPlaying;
     std::thread worker([&] {
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         {
+            TBoxAnswerer boxes;  // the box comes on this thread
             auto form = MakeHostForm(200, 150);
             auto* movie = new TMovie(form.get());
             movie->SetParent(form.get());
@@ -1472,6 +973,7 @@ TEST(MovieCom, FailedEntryIsReportedAndNotLeft) {
             movie->OpenFile(path);
             state = movie->State();
             movie->ReleaseGraph();
+            seen = boxes.Seen();
         }
         // The thread's own entry is still there: entering again only counts up.
         HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -1482,7 +984,6 @@ TEST(MovieCom, FailedEntryIsReportedAndNotLeft) {
     worker.join();
     EXPECT_EQ(state, msClosed);
     EXPECT_TRUE(stillEntered);
-    auto seen = boxes.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].Text, "DirectXが利用できませんでした");
 }

@@ -18,6 +18,7 @@
 #include "support/Apartment.h"
 #include "support/Dialogs.h"
 #include "support/HostForm.h"
+#include "support/MovieControl.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
 #include "support/Screen.h"
@@ -32,21 +33,6 @@ const char kUnplayable[] = "unplayable.avi";  // text under a movie's name
 // A picture, as opposed to an empty background, has no colour covering most of it.
 constexpr double kBackgroundUniformity = 0.9;
 
-struct TEventLog {
-    std::vector<std::pair<int64_t, int64_t>> Positions;
-    int Completes = 0;
-    int Clicks = 0;
-    std::function<void()> InComplete;
-
-    void Position(int64_t position, int64_t duration) { Positions.push_back({position, duration}); }
-    void Complete(TObject*) {
-        ++Completes;
-        if (InComplete)
-            InComplete();
-    }
-    void Click(TObject*) { ++Clicks; }
-};
-
 void Report(const char* what, DWORD ms) {
     std::printf("[ timing   ] %s: %lu ms\n", what, static_cast<unsigned long>(ms));
     std::fflush(stdout);
@@ -54,17 +40,9 @@ void Report(const char* what, DWORD ms) {
 
 class MoviePlayback : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        // As the application does: COM entered once for the user-interface thread.
-        Application->Title = kTitle;
-        Application->Initialize();
-        Host = MakeHostForm(320, 240).release();
-    }
-    static void TearDownTestSuite() {
-        delete Host;
-        Host = nullptr;
-        Application->Finalize();
-    }
+    // As the application does: COM entered once for the user-interface thread.
+    static void SetUpTestSuite() { Host = StartApplication(kTitle); }
+    static void TearDownTestSuite() { EndApplication(Host); }
 
     void SetUp() override {
         Clip = TestData(kClip);
@@ -72,12 +50,9 @@ protected:
             GTEST_SKIP() << "PELORIN_TEST_DATA is not set";
         ASSERT_TRUE(PathExists(Clip)) << Clip;
         Owner = std::make_unique<TComponent>(nullptr);
-        Movie = new TMovie(Owner.get());
-        Movie->SetParent(Host);
-        Movie->SetAlign(alClient);
-        Movie->SetOnPosition(Bind<&TEventLog::Position>(&Log));
-        Movie->SetOnComplete(Bind<&TEventLog::Complete>(&Log));
-        Movie->OnClick = Bind<&TEventLog::Click>(&Log);
+        Movie = MakeMovie(Owner.get(), Host);
+        Log.Watch(Movie);
+        Movie->OnClick = Bind<&TMovieEvents::Click>(&Log);
         SetForegroundWindow(Host->Handle());
         Application->ProcessMessages();
     }
@@ -104,7 +79,7 @@ protected:
     static inline TForm* Host = nullptr;
     std::unique_ptr<TComponent> Owner;
     TMovie* Movie = nullptr;
-    TEventLog Log;
+    TMovieEvents Log;
     std::string Clip;
 };
 
@@ -256,7 +231,7 @@ TEST_F(MoviePlayback, UnplayableFileIsReportedInAPlainBox) {
     ASSERT_TRUE(PathExists(bad));
     std::vector<TMessageBoxInfo> seen;
     {
-        TDialogWatcher boxes;  // clicks OK, as the user would
+        TBoxAnswerer boxes;  // clicks OK, as the user would
         Movie->OpenFile(bad);
         seen = boxes.Seen();
     }

@@ -1,6 +1,5 @@
 #include "support/Dialogs.h"
 
-#include <algorithm>
 
 #include "framework/TextConversion.h"
 
@@ -10,7 +9,6 @@ std::string ClassOf(HWND wnd) {
     GetClassNameA(wnd, name, sizeof name);
     return name;
 }
-
 
 std::string WithoutMnemonics(const std::string& s) {
     std::string result;
@@ -44,6 +42,16 @@ BOOL CALLBACK FindBox(HWND wnd, LPARAM data) {
     return TRUE;
 }
 }  // namespace
+
+std::string TextOf(HWND wnd) {
+    // WM_GETTEXT reaches the window's thread, which may be in a modal loop
+    // (a message box's). Read as UTF-16, so the text is whole whatever the
+    // code page.
+    wchar_t text[1024] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
+    return WideToUtf8(text);
+}
 
 HWND FindMessageBox() {
     HWND found = nullptr;
@@ -89,55 +97,52 @@ bool PressButton(HWND box, const std::string& caption) {
     return false;
 }
 
-TDialogWatcher::TDialogWatcher(std::string button) : FButton(std::move(button)) {
-    FThread = std::thread([this] { Run(); });
+namespace {
+// The answerer of this thread; hooks are per thread, and so is this.
+thread_local TBoxAnswerer* tCurrent = nullptr;
+
+constexpr UINT_PTR kAnswerTimer = 0xB0C5;
+
+}  // namespace
+
+TBoxAnswerer::TBoxAnswerer() {
+    FPrevious = tCurrent;
+    tCurrent = this;
+    FHook = SetWindowsHookExA(WH_CBT, &TBoxAnswerer::Hook, nullptr, GetCurrentThreadId());
 }
 
-TDialogWatcher::~TDialogWatcher() {
-    FStop = true;
-    FThread.join();
+TBoxAnswerer::~TBoxAnswerer() {
+    if (FHook)
+        UnhookWindowsHookEx(FHook);
+    tCurrent = FPrevious;
 }
 
-void TDialogWatcher::Run() {
-    std::vector<HWND> answered;
-    while (!FStop) {
-        HWND box = FindMessageBox();
-        if (box && std::find(answered.begin(), answered.end(), box) == answered.end()) {
-            // Give the box a moment to finish laying itself out.
-            Sleep(50);
-            TMessageBoxInfo info;
-            if (ReadMessageBox(box, info)) {
-                {
-                    std::lock_guard<std::mutex> guard(FLock);
-                    FSeen.push_back(info);
-                }
-                PressButton(box, FButton);
-                answered.push_back(box);
-            }
-        } else if (answered.size() && !IsWindow(answered.back())) {
-            // A closed box's handle may be reused by the next one.
-            answered.clear();
-        }
-        Sleep(20);
+std::vector<std::string> TBoxAnswerer::Texts() const {
+    std::vector<std::string> texts;
+    for (const TMessageBoxInfo& info : FSeen)
+        texts.push_back(info.Text);
+    return texts;
+}
+
+void CALLBACK TBoxAnswerer::Answer(HWND box, UINT, UINT_PTR id, DWORD) {
+    KillTimer(box, id);
+    TBoxAnswerer* self = tCurrent;
+    TMessageBoxInfo info;
+    if (!self || !IsWindow(box) || !ReadMessageBox(box, info))
+        return;
+    self->FSeen.push_back(info);
+    if (!PressButton(box, "OK"))
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+LRESULT CALLBACK TBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam) {
+    TBoxAnswerer* self = tCurrent;
+    if (self && code == HCBT_ACTIVATE) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        // Activated, a box may not be on the screen yet: it is read and
+        // answered from its own modal loop, at the first timer tick there.
+        if (ClassOf(box) == "#32770")
+            SetTimer(box, kAnswerTimer, 1, &TBoxAnswerer::Answer);
     }
-}
-
-std::vector<TMessageBoxInfo> TDialogWatcher::Seen() const {
-    std::lock_guard<std::mutex> guard(FLock);
-    return FSeen;
-}
-
-size_t TDialogWatcher::Count() const {
-    std::lock_guard<std::mutex> guard(FLock);
-    return FSeen.size();
-}
-
-std::string TextOf(HWND wnd) {
-    // WM_GETTEXT reaches the window's thread, which may be in a modal loop
-    // (a message box's). Read as UTF-16, so the text is whole whatever the
-    // code page.
-    wchar_t text[1024] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
-    return WideToUtf8(text);
+    return CallNextHookEx(self ? self->FHook : nullptr, code, wParam, lParam);
 }

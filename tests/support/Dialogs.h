@@ -1,13 +1,9 @@
-// Message boxes of this process, seen and answered from a second thread while
-// the user-interface thread sits in the box's modal loop.
+// Message boxes: read and answered, of this thread or of another process.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 // What a message box showed.
@@ -30,25 +26,30 @@ bool PressButton(HWND box, const std::string& caption);
 // The first visible message box of this process, or null.
 HWND FindMessageBox();
 
-// Watches for message boxes of this process from the moment it is made until
-// it is destroyed, records each one and presses the given button on it.
-class TDialogWatcher {
+// Answers the message boxes of the calling thread the moment they appear,
+// from inside that thread: a thread-local hook sees each box activated and,
+// from the box's own modal loop, its content is recorded and its OK button
+// pressed. (Boxes of another process: FindMessageBox, ReadMessageBox and
+// PressButton above.)
+class TBoxAnswerer {
 public:
-    explicit TDialogWatcher(std::string button = "OK");
-    ~TDialogWatcher();
-    TDialogWatcher(const TDialogWatcher&) = delete;
-    TDialogWatcher& operator=(const TDialogWatcher&) = delete;
+    TBoxAnswerer();
+    ~TBoxAnswerer();
+    TBoxAnswerer(const TBoxAnswerer&) = delete;
+    TBoxAnswerer& operator=(const TBoxAnswerer&) = delete;
 
     // The boxes answered so far, in order.
-    std::vector<TMessageBoxInfo> Seen() const;
-    size_t Count() const;
+    const std::vector<TMessageBoxInfo>& Seen() const { return FSeen; }
+    size_t Count() const { return FSeen.size(); }
+    void Clear() { FSeen.clear(); }
+    // The texts seen so far, in order.
+    std::vector<std::string> Texts() const;
 
 private:
-    void Run();
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Answer(HWND box, UINT message, UINT_PTR id, DWORD time);
 
-    std::string FButton;
-    std::atomic<bool> FStop{false};
-    mutable std::mutex FLock;
+    HHOOK FHook = nullptr;
+    TBoxAnswerer* FPrevious = nullptr;
     std::vector<TMessageBoxInfo> FSeen;
-    std::thread FThread;
 };

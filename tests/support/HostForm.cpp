@@ -9,3 +9,15 @@ std::unique_ptr<TForm> MakeHostForm(int clientWidth, int clientHeight, int left,
     Application->ProcessMessages();
     return form;
 }
+
+TForm* StartApplication(const char* title) {
+    Application->Title = title;
+    Application->Initialize();
+    return MakeHostForm(320, 240).release();
+}
+
+void EndApplication(TForm*& host) {
+    delete host;
+    host = nullptr;
+    Application->Finalize();
+}

@@ -15,3 +15,14 @@ void PumpFor(DWORD ms);
 // milliseconds (a modal one included): a thread timer with a callback. One
 // action is pending at a time; a new call replaces it.
 void RunSoon(std::function<void()> action, UINT ms);
+
+// A manual-reset event, closed with the scope: one thread waits for another.
+struct TGate {
+    HANDLE Handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ~TGate() { CloseHandle(Handle); }
+    TGate() = default;
+    TGate(const TGate&) = delete;
+    TGate& operator=(const TGate&) = delete;
+    void Open() { SetEvent(Handle); }
+    bool Wait(DWORD ms) { return WaitForSingleObject(Handle, ms) == WAIT_OBJECT_0; }
+};
