@@ -1,6 +1,5 @@
 #include "support/Dialogs.h"
 
-
 #include "framework/TextConversion.h"
 
 namespace {
@@ -102,7 +101,6 @@ namespace {
 thread_local TBoxAnswerer* tCurrent = nullptr;
 
 constexpr UINT_PTR kAnswerTimer = 0xB0C5;
-
 }  // namespace
 
 TBoxAnswerer::TBoxAnswerer() {
