@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/SysUtils.h"
+#include "framework/TextConversion.h"
 #include "support/Dialogs.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
