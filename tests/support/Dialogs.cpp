@@ -126,8 +126,13 @@ void CALLBACK TBoxAnswerer::Answer(HWND box, UINT, UINT_PTR id, DWORD) {
     KillTimer(box, id);
     TBoxAnswerer* self = tCurrent;
     TMessageBoxInfo info;
-    if (!self || !IsWindow(box) || !ReadMessageBox(box, info))
+    if (!self || !IsWindow(box))
         return;
+    // A box not yet readable is tried again: one left up would hang its test.
+    if (!ReadMessageBox(box, info)) {
+        SetTimer(box, kAnswerTimer, 10, &TBoxAnswerer::Answer);
+        return;
+    }
     self->FSeen.push_back(info);
     if (!PressButton(box, "OK"))
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
