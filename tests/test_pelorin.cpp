@@ -219,11 +219,7 @@ std::vector<std::string> ChildTexts(HWND parent) {
     EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&children));
     std::vector<std::string> texts;
     for (HWND child : children)
-<<<<<<< HEAD
         if (std::string text = TextOf(child); !text.empty())
-=======
-        if (std::string text = TextOf(child); !text.empty())
->>>>>>> ccbe940 (Tests: one family of graph doubles, one message-box answerer, one movie-control set-up)
             texts.push_back(text);
     return texts;
 }
