@@ -85,7 +85,8 @@ long HandleCount() {
     std::vector<BYTE> buffer(1 << 20);
     for (int tries = 0; tries < 8; ++tries) {
         ULONG needed = 0;
-        LONG status = query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        LONG status =
+            query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
         if (status == static_cast<LONG>(0xC0000004) /* STATUS_INFO_LENGTH_MISMATCH */) {
             buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 65536));
             continue;

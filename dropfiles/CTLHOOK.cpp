@@ -141,12 +141,8 @@ bool TControlHook::LeaveChain() {
 
 void TControlHook::HookWndProc(TMessage& message) {
     switch (message.Msg) {
-        case WM_CREATE:
-            FHookedHandle = RecreatingHandle();
-            break;
-        case WM_DESTROY:
-            HandleChanged(hcDestroyed);
-            break;
+        case WM_CREATE: FHookedHandle = RecreatingHandle(); break;
+        case WM_DESTROY: HandleChanged(hcDestroyed); break;
         default:
             // The first message after WM_CREATE of a re-created window.
             if (FHookedHandle == RecreatingHandle() && FHookedControl && FHookedControl->HandleAllocated())

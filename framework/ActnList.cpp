@@ -5,7 +5,8 @@
 #include "framework/Layout.h"
 
 namespace {
-const bool kRegistered = RegisterComponentClass<TActionList>("TActionList") && RegisterComponentClass<TAction>("TAction");
+const bool kRegistered =
+    RegisterComponentClass<TActionList>("TActionList") && RegisterComponentClass<TAction>("TAction");
 }
 
 TAction::TAction(TComponent* owner) : TComponent(owner) {}

@@ -310,29 +310,14 @@ void TWinControl::ReadWindowBounds(int& left, int& top, int& width, int& height)
 void TWinControl::WndProc(TMessage& m) {
     switch (m.Msg) {
         case WM_SIZE:
-        case WM_MOVE:
-            WMMoveSize(m);
-            break;
-        case WM_LBUTTONDOWN:
-            WMLButtonDown(m);
-            break;
-        case WM_LBUTTONDBLCLK:
-            WMLButtonDblClk(m);
-            break;
-        case WM_LBUTTONUP:
-            WMLButtonUp(m);
-            break;
-        case WM_COMMAND:
-            WMCommand(m);
-            break;
-        case WM_ERASEBKGND:
-            WMEraseBkgnd(m);
-            break;
-        case WM_PAINT:
-            WMPaint(m);
-            break;
-        default:
-            DefaultHandler(m);
+        case WM_MOVE: WMMoveSize(m); break;
+        case WM_LBUTTONDOWN: WMLButtonDown(m); break;
+        case WM_LBUTTONDBLCLK: WMLButtonDblClk(m); break;
+        case WM_LBUTTONUP: WMLButtonUp(m); break;
+        case WM_COMMAND: WMCommand(m); break;
+        case WM_ERASEBKGND: WMEraseBkgnd(m); break;
+        case WM_PAINT: WMPaint(m); break;
+        default: DefaultHandler(m);
     }
 }
 

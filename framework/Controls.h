@@ -94,7 +94,7 @@ struct TCreateParams {
     DWORD ExStyle = 0;
     int X = 0, Y = 0, Width = 0, Height = 0;
     HWND WndParent = nullptr;
-    std::string WinClassName;   // the window class registered for this control
+    std::string WinClassName;         // the window class registered for this control
     const char* BaseClass = nullptr;  // a system class to build on ("BUTTON"), or none
     UINT ClassStyle = CS_DBLCLKS;
 };

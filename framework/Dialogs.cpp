@@ -1,6 +1,7 @@
 #include "framework/Dialogs.h"
 
 #include <windows.h>
+// after windows.h, which it needs
 #include <commdlg.h>
 
 #include <vector>

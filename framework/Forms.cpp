@@ -358,8 +358,7 @@ void TCustomForm::WndProc(TMessage& m) {
             OnMouseWheel(this, GET_WHEEL_DELTA_WPARAM(m.WParam));
             m.Result = 0;
             break;
-        default:
-            TWinControl::WndProc(m);
+        default: TWinControl::WndProc(m);
     }
 }
 
@@ -472,8 +471,8 @@ bool TApplication::IsShortCutMessage(const MSG& msg) {
     // A form that a modal dialog has disabled takes no keys.
     if (!form || !IsWindowEnabled(root))
         return false;
-    TShortCut shortCut = ShortCutFromKey(msg.wParam, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
-                                         GetKeyState(VK_MENU) < 0);
+    TShortCut shortCut =
+        ShortCutFromKey(msg.wParam, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_MENU) < 0);
     // Plain keys are typing for a window that takes typing (an edit box says
     // so when asked); everywhere else they may be shortcuts as well.
     bool plain = (shortCut & (scCtrl | scAlt)) == 0 && !((shortCut & 0xFF) >= VK_F1 && (shortCut & 0xFF) <= VK_F24);

@@ -22,9 +22,7 @@ private:
         throw Exception("Layout error at line " + std::to_string(FLine) + ": " + what);
     }
 
-    bool IsNameChar(char c) const {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.';
-    }
+    bool IsNameChar(char c) const { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.'; }
 
     void SkipSpace() {
         while (FPos < FText.size() && std::isspace(static_cast<unsigned char>(FText[FPos]))) {

@@ -7,7 +7,8 @@
 #include "framework/TextConversion.h"
 
 namespace {
-const bool kRegistered = RegisterComponentClass<TMainMenu>("TMainMenu") && RegisterComponentClass<TMenuItem>("TMenuItem");
+const bool kRegistered =
+    RegisterComponentClass<TMainMenu>("TMainMenu") && RegisterComponentClass<TMenuItem>("TMenuItem");
 
 // Numbers for WM_COMMAND, one per item for the life of the process. Zero is
 // left out: it is what a menu without an identifier reports.

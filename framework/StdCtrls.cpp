@@ -34,8 +34,7 @@ void TButton::WndProc(TMessage& m) {
             // keyboard; the press and release alone are not one.
             DefaultHandler(m);
             break;
-        default:
-            TWinControl::WndProc(m);
+        default: TWinControl::WndProc(m);
     }
 }
 

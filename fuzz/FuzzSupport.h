@@ -13,13 +13,13 @@
 #include "framework/SysUtils.h"
 
 // A broken property is a crash as far as the fuzzer is concerned.
-#define FUZZ_CHECK(cond, what)                                                              \
-    do {                                                                                    \
-        if (!(cond)) {                                                                      \
-            std::fprintf(stderr, "property failed: %s\n  %s\n  at %s:%d\n", #cond,          \
-                         std::string(what).c_str(), __FILE__, __LINE__);                    \
-            std::abort();                                                                   \
-        }                                                                                   \
+#define FUZZ_CHECK(cond, what)                                                                                \
+    do {                                                                                                      \
+        if (!(cond)) {                                                                                        \
+            std::fprintf(stderr, "property failed: %s\n  %s\n  at %s:%d\n", #cond, std::string(what).c_str(), \
+                         __FILE__, __LINE__);                                                                 \
+            std::abort();                                                                                     \
+        }                                                                                                     \
     } while (0)
 
 namespace fuzz {

@@ -69,8 +69,8 @@ public:
 
     bool BeginObject(const std::string& name, const std::string& className) override {
         FUZZ_CHECK(!Refused, What() + ": told of an object after a refusal");
-        FUZZ_CHECK(IsName(name) && IsName(className), What() + ": object " + fuzz::Escaped(name) + ": " +
-                                                          fuzz::Escaped(className));
+        FUZZ_CHECK(IsName(name) && IsName(className),
+                   What() + ": object " + fuzz::Escaped(name) + ": " + fuzz::Escaped(className));
         if (className.rfind("TNo", 0) == 0) {
             Refused = true;
             return false;
@@ -121,16 +121,14 @@ private:
 
 std::string Written(const TLayoutValue& v) {
     switch (v.Kind) {
-    case TLayoutValue::vkInteger:
-        return std::to_string(v.Int);
-    case TLayoutValue::vkIdent:
-        return v.Str;
-    default: {
-        std::string s = "'";
-        for (char c : v.Str)
-            s += c == '\'' ? std::string("''") : std::string(1, c);
-        return s + "'";
-    }
+        case TLayoutValue::vkInteger: return std::to_string(v.Int);
+        case TLayoutValue::vkIdent: return v.Str;
+        default: {
+            std::string s = "'";
+            for (char c : v.Str)
+                s += c == '\'' ? std::string("''") : std::string(1, c);
+            return s + "'";
+        }
     }
 }
 
@@ -162,9 +160,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const long line = std::strtol(m.c_str() + prefix.size(), nullptr, 10);
         FUZZ_CHECK(line >= 1 && line <= lines, what() + ": message " + fuzz::Escaped(m));
         if (recorder.Refused)
-            FUZZ_CHECK(m.find("is not registered") != std::string::npos ||
-                           m.find("does not exist") != std::string::npos,
-                       what() + ": a refusal reported as " + fuzz::Escaped(m));
+            FUZZ_CHECK(
+                m.find("is not registered") != std::string::npos || m.find("does not exist") != std::string::npos,
+                what() + ": a refusal reported as " + fuzz::Escaped(m));
         return 0;
     }
     FUZZ_CHECK(!recorder.Refused, what() + ": a refusal went unreported");
@@ -174,7 +172,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Write(*recorder.Root, "", written);
     TRecorder again(written);
     ParseLayout(written, again);  // any exception here is a failure
-    FUZZ_CHECK(again.Root && SameTree(*recorder.Root, *again.Root), what() + " written out as " + fuzz::Escaped(written));
+    FUZZ_CHECK(again.Root && SameTree(*recorder.Root, *again.Root),
+               what() + " written out as " + fuzz::Escaped(written));
     std::string writtenAgain;
     Write(*again.Root, "", writtenAgain);
     FUZZ_CHECK(writtenAgain == written, what());

@@ -83,16 +83,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int b = StrToIntDef(text, kDefB);
     const std::optional<int32_t> expected = Reference(text);
     if (expected) {
-        FUZZ_CHECK(a == *expected && b == *expected,
-                   what() + " gave " + std::to_string(a) + "/" + std::to_string(b) + ", expected " +
-                       std::to_string(*expected));
+        FUZZ_CHECK(a == *expected && b == *expected, what() + " gave " + std::to_string(a) + "/" + std::to_string(b) +
+                                                         ", expected " + std::to_string(*expected));
         FUZZ_CHECK(StrToIntDef(std::to_string(a), kDefA) == a, what());
         char hex[16];
         std::snprintf(hex, sizeof hex, "$%" PRIX32, static_cast<uint32_t>(a));
         FUZZ_CHECK(StrToIntDef(hex, kDefA) == a, what() + ", written as " + hex);
     } else {
-        FUZZ_CHECK(a == kDefA && b == kDefB, what() + " gave " + std::to_string(a) + "/" + std::to_string(b) +
-                                                 ", expected the fallback");
+        FUZZ_CHECK(a == kDefA && b == kDefB,
+                   what() + " gave " + std::to_string(a) + "/" + std::to_string(b) + ", expected the fallback");
     }
     return 0;
 }

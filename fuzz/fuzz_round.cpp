@@ -27,21 +27,21 @@ double MakeValue(uint8_t how, const uint8_t* bytes, size_t size) {
     uint8_t raw[9] = {};
     std::memcpy(raw, bytes, size < sizeof raw ? size : sizeof raw);
     switch (how % 3) {
-    case 0: {
-        double x;
-        std::memcpy(&x, raw, sizeof x);
-        return x;
-    }
-    case 1: {
-        int32_t k;
-        std::memcpy(&k, raw, sizeof k);
-        return static_cast<double>(k) / (raw[4] % 2 ? 4.0 : 2.0);
-    }
-    default: {
-        int64_t k;
-        std::memcpy(&k, raw, sizeof k);
-        return std::ldexp(static_cast<double>(k), -static_cast<int>(raw[8] % 64));
-    }
+        case 0: {
+            double x;
+            std::memcpy(&x, raw, sizeof x);
+            return x;
+        }
+        case 1: {
+            int32_t k;
+            std::memcpy(&k, raw, sizeof k);
+            return static_cast<double>(k) / (raw[4] % 2 ? 4.0 : 2.0);
+        }
+        default: {
+            int64_t k;
+            std::memcpy(&k, raw, sizeof k);
+            return std::ldexp(static_cast<double>(k), -static_cast<int>(raw[8] % 64));
+        }
     }
 }
 
@@ -71,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char value[64];
     std::snprintf(value, sizeof value, "%.17g (rounding mode %d)", x, mode);
     const int expected = Expected(x);
-    FUZZ_CHECK(got == expected, std::string(value) + " gave " + std::to_string(got) + ", expected " +
-                                    std::to_string(expected));
+    FUZZ_CHECK(got == expected,
+               std::string(value) + " gave " + std::to_string(got) + ", expected " + std::to_string(expected));
     FUZZ_CHECK(modeAfter == mode, std::string(value) + ": the rounding mode changed");
     return 0;
 }

@@ -154,8 +154,8 @@ std::string RunSelf(const std::string& filter, const char* variable, const std::
 
 TEST(ReadVersionString, ProgramsOwnResourceGivesTheFourValues) {
     // The program and this test carry the same resource script.
-    for (std::string file : {std::string(std::getenv("PELORIN_EXE") ? WinePath(std::getenv("PELORIN_EXE")) : ""),
-                             SelfPath()}) {
+    for (std::string file :
+         {std::string(std::getenv("PELORIN_EXE") ? WinePath(std::getenv("PELORIN_EXE")) : ""), SelfPath()}) {
         SCOPED_TRACE(file);
         ASSERT_TRUE(PathExists(file));
         EXPECT_EQ(ReadVersionString(file, "ProductName"), "Pelorin");
@@ -186,8 +186,8 @@ TEST(ReadVersionString, FixedPartSaysTheOlderVersionAndAnApplication) {
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
     // One translation: Japanese, code page 932.
     WORD* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                               &length));
+    ASSERT_TRUE(
+        VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
     ASSERT_EQ(length, 4u);
     EXPECT_EQ(translation[0], 0x0411);
     EXPECT_EQ(translation[1], 932);

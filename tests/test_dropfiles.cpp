@@ -11,10 +11,10 @@
 #include "dropfiles/CTLHOOK.h"
 #include "dropfiles/DROPDST.h"
 #include "framework/ExtCtrls.h"
-#include "support/Drops.h"
 #include "framework/Forms.h"
 #include "framework/Layout.h"
 #include "framework/StdCtrls.h"
+#include "support/Drops.h"
 
 #include <shlobj.h>
 

@@ -185,8 +185,8 @@ TEST_F(Faults, EveryGraphCallGoingWrongInTurn) {
             const int partsBefore = result->total_part_count();
             TSessionResult r = FaultSession::Run(Host, target, kind, nullptr, &hit);
             ++runs;
-            SCOPED_TRACE(testing::Message() << "call " << target << " (" << calls[target] << ") answering "
-                                            << FaultKindName(kind));
+            SCOPED_TRACE(testing::Message()
+                         << "call " << target << " (" << calls[target] << ") answering " << FaultKindName(kind));
             // The runs agree up to the spoilt call.
             ASSERT_EQ(hit, calls[target]);
             const bool inFirstOpen = target < healthy.SecondOpenAt;
@@ -208,11 +208,9 @@ TEST_F(Faults, EveryGraphCallGoingWrongInTurn) {
             // what the control knew as it was.
             bool unanswered = kind != fkFalse && inFirstOpen;
             if (r.AfterFirstOpen == msStopped) {
-                EXPECT_EQ(r.DurationAfterFirstOpen,
-                          unanswered && hit == "IMediaSeeking::GetDuration" ? -1 : kDuration);
+                EXPECT_EQ(r.DurationAfterFirstOpen, unanswered && hit == "IMediaSeeking::GetDuration" ? -1 : kDuration);
                 EXPECT_EQ(r.VideoWidthAfterFirstOpen, unanswered && hit == "IBasicVideo::GetVideoSize" ? 0 : 640);
-                EXPECT_EQ(r.MinIdealAfterFirstOpen,
-                          unanswered && hit == "IVideoWindow::GetMinIdealImageSize" ? 0 : 16);
+                EXPECT_EQ(r.MinIdealAfterFirstOpen, unanswered && hit == "IVideoWindow::GetMinIdealImageSize" ? 0 : 16);
                 EXPECT_EQ(r.MaxIdealAfterFirstOpen,
                           unanswered && hit == "IVideoWindow::GetMaxIdealImageSize" ? 0 : 1280);
             }
@@ -220,9 +218,10 @@ TEST_F(Faults, EveryGraphCallGoingWrongInTurn) {
                 FAIL() << "giving up after 20 failing runs";
         }
     }
-    std::printf("[ faults   ] %zu calls in a session, %d runs with one call spoilt (E_FAIL, S_FALSE, "
-                "empty success)\n",
-                calls.size(), runs);
+    std::printf(
+        "[ faults   ] %zu calls in a session, %d runs with one call spoilt (E_FAIL, S_FALSE, "
+        "empty success)\n",
+        calls.size(), runs);
 }
 
 // ------------------------------------------------------- raising handlers
@@ -233,7 +232,6 @@ void WINAPI CountingDragFinish(HDROP drop) {
     ++gFinished;
     ::DragFinish(drop);
 }
-
 
 // How a handler may fail.
 enum TRaise { rsException, rsStdError, rsBadAlloc, rsUnknown, rsCount };
@@ -385,9 +383,10 @@ TEST_F(RaisingHandlers, DuringADrop) {
     }
     EXPECT_EQ(form->LastCount, 1000u);
     TProcessUsage after = MeasureProcessUsage();
-    std::printf("[ faults   ] %d drops whose handler raised; after the first round: %s\n[ faults   ] after the "
-                "last: %s\n",
-                posted, warm.Describe().c_str(), after.Describe().c_str());
+    std::printf(
+        "[ faults   ] %d drops whose handler raised; after the first round: %s\n[ faults   ] after the "
+        "last: %s\n",
+        posted, warm.Describe().c_str(), after.Describe().c_str());
     EXPECT_EQ(after.User(), warm.User()) << "window-manager objects leaked by the error path";
     EXPECT_EQ(after.Gdi(), warm.Gdi()) << "drawing objects leaked by the error path";
     EXPECT_LE(after.Handles(), warm.Handles() + 4u) << "handles leaked by the error path";
@@ -416,8 +415,8 @@ TEST_F(RaisingHandlers, DuringFormCreation) {
         EXPECT_EQ(form->Movie->State(), msStopped);
         // It works: shown, it takes a drop and plays it.
         form->Show();
-        ASSERT_TRUE(PostMessageA(form->Handle(), WM_DROPFILES,
-                                 reinterpret_cast<WPARAM>(MakeDrop({ExistingFile()})), 0));
+        ASSERT_TRUE(
+            PostMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({ExistingFile()})), 0));
         Application->ProcessMessages();
         EXPECT_EQ(form->Drops, 1);
         EXPECT_EQ(form->Movie->State(), msPlaying);
@@ -455,8 +454,7 @@ TEST_F(RaisingHandlers, DuringTheAboutBoxCreation) {
     }
     // The program goes on: its main window takes a drop and plays it.
     main->Show();
-    ASSERT_TRUE(
-        PostMessageA(main->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({ExistingFile()})), 0));
+    ASSERT_TRUE(PostMessageA(main->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({ExistingFile()})), 0));
     Application->ProcessMessages();
     EXPECT_EQ(main->Movie->State(), msPlaying);
     EXPECT_EQ(boxes.Count(), 1u);

@@ -96,21 +96,20 @@ TEST(Layouts, PropertiesInStoredOrderThenEveryAfterLoadingStep) {
     gLog.clear();
     TLogged root(nullptr);
     // Layouts are UTF-8 text, whatever the program's own code page.
-    ReadLayoutText(&root, reinterpret_cast<const char*>(
-                   u8"object Root: TLogged\n"
-                   "  Tag = 1\n"
-                   "  object First: TLogged\n"
-                   "    Tag = -2\n"
-                   "    Text = 'ファイル(&F)'\n"
-                   "  end\n"
-                   "  Tag = $10\n"
-                   "  object Second: TLogged\n"
-                   "    Text = 'it''s'\n"
-                   "  end\n"
-                   "end\n"));
-    std::vector<std::string> expected = {"Root.Tag=1",         "First.Tag=-2", "First.Text=ファイル(&F)",
-                                         "Root.Tag=16",        "Second.Text=it's", "Root loaded",
-                                         "First loaded",       "Second loaded"};
+    ReadLayoutText(&root, reinterpret_cast<const char*>(u8"object Root: TLogged\n"
+                                                        "  Tag = 1\n"
+                                                        "  object First: TLogged\n"
+                                                        "    Tag = -2\n"
+                                                        "    Text = 'ファイル(&F)'\n"
+                                                        "  end\n"
+                                                        "  Tag = $10\n"
+                                                        "  object Second: TLogged\n"
+                                                        "    Text = 'it''s'\n"
+                                                        "  end\n"
+                                                        "end\n"));
+    std::vector<std::string> expected = {"Root.Tag=1",   "First.Tag=-2",     "First.Text=ファイル(&F)",
+                                         "Root.Tag=16",  "Second.Text=it's", "Root loaded",
+                                         "First loaded", "Second loaded"};
     EXPECT_EQ(gLog, expected);
     EXPECT_EQ(root.ComponentCount(), 2);
     EXPECT_EQ(root.FindComponent("Second")->Owner(), &root);
@@ -119,10 +118,10 @@ TEST(Layouts, PropertiesInStoredOrderThenEveryAfterLoadingStep) {
 
 TEST(Layouts, MistakesAreReportedNotSkipped) {
     const char* broken[] = {
-        "object R: TLogged\n  Colour = 1\nend\n",          // unknown property
+        "object R: TLogged\n  Colour = 1\nend\n",                // unknown property
         "object R: TLogged\n  object X: TNoSuch\n  end\nend\n",  // unknown class
-        "object R: TLogged\n  Text = 'open\nend\n",       // unterminated string
-        "object R: TLogged\n  Tag = 1\n",                  // no end
+        "object R: TLogged\n  Text = 'open\nend\n",              // unterminated string
+        "object R: TLogged\n  Tag = 1\n",                        // no end
     };
     for (const char* text : broken) {
         TLogged root(nullptr);
@@ -529,8 +528,8 @@ TEST(Menus, ShortCutTextAndKeys) {
     EXPECT_EQ(ShortCutFromKey('O', false, true, false), 16463);
     EXPECT_EQ(ShortCutFromKey(VK_F4, false, false, true), scAlt | VK_F4);
     // Named keys, both ways; modifiers in any order on the way in.
-    for (const char* text : {"Space", "Esc", "Enter", "Home", "Left", "Right", "Up", "Down", "Ctrl+Right",
-                             "Alt+Enter", "F11", "M", "Shift+Ctrl+Alt+7"})
+    for (const char* text : {"Space", "Esc", "Enter", "Home", "Left", "Right", "Up", "Down", "Ctrl+Right", "Alt+Enter",
+                             "F11", "M", "Shift+Ctrl+Alt+7"})
         EXPECT_EQ(ShortCutToText(TextToShortCut(text)), text);
     EXPECT_EQ(TextToShortCut("Ctrl+Left"), scCtrl | VK_LEFT);
     EXPECT_EQ(TextToShortCut("Alt+Ctrl+O"), scCtrl | scAlt | 'O');

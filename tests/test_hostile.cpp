@@ -64,11 +64,11 @@ struct TRun {
     bool Started = false;
     std::vector<std::string> Boxes;  // texts of its message boxes, in order
     bool WindowSeen = false;
-    TWindowInfo Window;              // the main window as last seen
-    bool EndedByItself = false;      // before the test closed it
+    TWindowInfo Window;          // the main window as last seen
+    bool EndedByItself = false;  // before the test closed it
     bool Exited = false;
     DWORD ExitCode = 0;
-    std::string Output;              // its standard output and error
+    std::string Output;  // its standard output and error
     DWORD Milliseconds = 0;
 };
 
@@ -85,9 +85,9 @@ bool IsViewer(const TWindowInfo& info) {
 
 // What the C++ run-time and Wine write when a program dies of an error.
 bool ReportsACrash(const std::string& output) {
-    static const char* const signs[] = {"Unhandled", "unhandled exception", "terminate called",
-                                        "abnormal program termination", "unusual way", "Assertion failed",
-                                        "page fault", "stack overflow"};
+    static const char* const signs[] = {
+        "Unhandled",   "unhandled exception", "terminate called", "abnormal program termination",
+        "unusual way", "Assertion failed",    "page fault",       "stack overflow"};
     return std::any_of(std::begin(signs), std::end(signs),
                        [&](const char* s) { return output.find(s) != std::string::npos; });
 }
@@ -170,8 +170,8 @@ std::string Describe(const TRun& run) {
 // One hostile input: a path (or a whole argument text) and what it must come to.
 struct TInput {
     std::string Label;
-    std::string Arguments;    // the command line after the program's name
-    std::string File;         // whose caption and fingerprint to check; empty for none
+    std::string Arguments;  // the command line after the program's name
+    std::string File;       // whose caption and fingerprint to check; empty for none
     TExpected Expected;
     TRunOptions Options{};
 };
@@ -206,13 +206,13 @@ void Check(const TInput& input) {
     const bool played =
         run.Boxes.empty() && run.EndedByItself && run.ExitCode == 0 && (!run.WindowSeen || IsViewer(run.Window));
     const bool ignored = run.Boxes.empty() && !run.EndedByItself && run.WindowSeen && !IsViewer(run.Window);
-    const char* outcome = played         ? "played"
-                          : refusedTwice ? "refused"
-                          : ignored      ? "ignored"
+    const char* outcome = played                  ? "played"
+                          : refusedTwice          ? "refused"
+                          : ignored               ? "ignored"
                           : run.Boxes.size() == 1 ? "refused once"
                                                   : "other";
-    std::printf("[ hostile  ] %-34s expected %-16s -> %-12s (%s)\n", input.Label.c_str(), Name(input.Expected),
-                outcome, Describe(run).c_str());
+    std::printf("[ hostile  ] %-34s expected %-16s -> %-12s (%s)\n", input.Label.c_str(), Name(input.Expected), outcome,
+                Describe(run).c_str());
     std::fflush(stdout);
 
     ASSERT_TRUE(run.Started) << "the player did not start: " << input.Arguments;
@@ -225,9 +225,7 @@ void Check(const TInput& input) {
         EXPECT_EQ(box, kRefusal) << "a message nobody expects";
 
     switch (input.Expected) {
-        case kPlays:
-            EXPECT_TRUE(played) << "expected to play to the end: " << Describe(run);
-            break;
+        case kPlays: EXPECT_TRUE(played) << "expected to play to the end: " << Describe(run); break;
         case kRefused:
             EXPECT_TRUE(refusedTwice) << Describe(run);
             EXPECT_TRUE(IsViewer(run.Window));
@@ -317,10 +315,12 @@ TEST_F(Hostile, FilesThatAreNoMovies) {
     TRandomBytes random(20261208);
     std::vector<TInput> inputs = {
         Viewer("zero bytes", Make("empty.avi", {}), kRefused),
-        Viewer("text named .avi", Make("letter.avi", [] {
-                   std::string text = "Dear user,\r\nthis is no movie at all.\r\n";
-                   return TBytes(text.begin(), text.end());
-               }()),
+        Viewer("text named .avi",
+               Make("letter.avi",
+                    [] {
+                        std::string text = "Dear user,\r\nthis is no movie at all.\r\n";
+                        return TBytes(text.begin(), text.end());
+                    }()),
                kRefused),
     };
     // Random bytes under the names of four containers. Whether a decoder
@@ -362,9 +362,8 @@ TEST_F(Hostile, DamagedClips) {
 // platform made of each when last tried, through a bare RenderFile.
 TEST_F(Hostile, SmallestFilesOfManyFormats) {
     const std::pair<const char*, TExpected> files[] = {
-        {"AudioVideoInterleave.avi", kRefused}, {"FlashVideo.flv", kRefused},
-        {"Mpeg4.mp4", kRefused},                {"WindowsMediaVideo.wmv", kRefused},
-        {"mp3.mp3", kPlays},                    {"mp4-with-audio.mp4", kPlaysOrRefused},
+        {"AudioVideoInterleave.avi", kRefused}, {"FlashVideo.flv", kRefused}, {"Mpeg4.mp4", kRefused},
+        {"WindowsMediaVideo.wmv", kRefused},    {"mp3.mp3", kPlays},          {"mp4-with-audio.mp4", kPlaysOrRefused},
         {"wav.wav", kPlaysOrRefused},           {"webm.webm", kPlays},
     };
     for (const auto& [name, expected] : files)
@@ -453,14 +452,13 @@ TEST_F(Hostile, NamesThatAreHardToTakeApart) {
     Check({"blanks in the name", Quoted(blanks), blanks, kPlays});
     // "<folder>\a"" "clip"  "with" "blanks" ".webm: quoted stretches glued to
     // the plain parts give the same name.
-    Check({"quotes inside the argument",
-           "\"" + Scratch->Path() + "\\a\"\" \"clip\"  \"with\" \"blanks\" \".webm", blanks, kPlays});
+    Check({"quotes inside the argument", "\"" + Scratch->Path() + "\\a\"\" \"clip\"  \"with\" \"blanks\" \".webm",
+           blanks, kPlays});
     Check({"quote never closed", "\"" + blanks, blanks, kPlays});
     Check({"empty quoted argument first", "\"\" \"\"  " + Quoted(blanks) + " \"\"", blanks, kPlays});
 }
 
 // ------------------------------------------------- drops on the main window
-
 
 int gDropsFinished = 0;
 void WINAPI CountingDragFinish(HDROP drop) {
@@ -559,9 +557,12 @@ TEST_F(HostileDrops, EveryKindOfBadFileDroppedOnTheMainWindow) {
         const bool played = boxes.Count() == 0 && movie->State() == msPlaying;
         const bool ignored = c.Expected == kIgnored && boxes.Count() == 0;
         std::printf("[ hostile  ] dropped: %-25s expected %-16s -> %s, %zu message(s), %lu ms\n", c.Label.c_str(),
-                    Name(c.Expected), ignored ? "ignored" : played ? "playing" : refused ? "refused" : "other",
-                    boxes.Count(),
-                    static_cast<unsigned long>(GetTickCount() - start));
+                    Name(c.Expected),
+                    ignored   ? "ignored"
+                    : played  ? "playing"
+                    : refused ? "refused"
+                              : "other",
+                    boxes.Count(), static_cast<unsigned long>(GetTickCount() - start));
         for (const std::string& text : boxes.Texts())
             EXPECT_EQ(text, kRefusal);
         switch (c.Expected) {
@@ -574,9 +575,9 @@ TEST_F(HostileDrops, EveryKindOfBadFileDroppedOnTheMainWindow) {
                 // toggles it, as the window's design has it; only the caption
                 // names what was dropped.
                 EXPECT_EQ(boxes.Count(), 0u);
-                TMovieState toggled = stateBefore == msPlaying                               ? msPaused
+                TMovieState toggled = stateBefore == msPlaying                              ? msPaused
                                       : stateBefore == msPaused || stateBefore == msStopped ? msPlaying
-                                                                                             : stateBefore;
+                                                                                            : stateBefore;
                 EXPECT_EQ(movie->State(), toggled);
             }
         }

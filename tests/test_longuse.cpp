@@ -29,8 +29,8 @@
 #include "support/Apartment.h"
 #include "support/Dialogs.h"
 #include "support/Files.h"
-#include "support/MovieControl.h"
 #include "support/HostForm.h"
+#include "support/MovieControl.h"
 #include "support/Paths.h"
 #include "support/ProcessUsage.h"
 #include "support/Pump.h"
@@ -144,7 +144,7 @@ TEST_F(LongUse, ThreeHundredCyclesKeepNothingOfTheirOwn) {
     // Wine 8's GStreamer parser hang in RenderFile now and then (about one
     // attempt in a hundred, for ever, inside wg_parser_connect), which no
     // player can guard against; the hostile suite gives it to the player.
-    const std::vector<TBad> bads = {{scratch / "empty.avi", true}, {scratch / "missing.avi", false},
+    const std::vector<TBad> bads = {{scratch / "empty.avi", true},  {scratch / "missing.avi", false},
                                     {scratch / "letter.avi", true}, {folder, false},
                                     {scratch / "random.avi", true}, {scratch / "gone\\missing.avi", false}};
     std::vector<TCycle> cycles;
@@ -211,8 +211,8 @@ TEST_F(LongUse, ThreeHundredCyclesKeepNothingOfTheirOwn) {
     owner.reset();
     Application->ProcessMessages();
     std::printf("[ long use ] control gone:       %s\n", MeasureProcessUsage().Describe().c_str());
-    std::printf("[ long use ] %d cycles in %lu ms (%lu ms a cycle after the warm-up); %zu refusals answered\n",
-                kCycles, static_cast<unsigned long>(finished - began),
+    std::printf("[ long use ] %d cycles in %lu ms (%lu ms a cycle after the warm-up); %zu refusals answered\n", kCycles,
+                static_cast<unsigned long>(finished - began),
                 static_cast<unsigned long>((finished - warmAt) / (kCycles - kWarmUp)), refusals);
     for (const std::string& text : boxes.Texts())
         EXPECT_EQ(text, kUnplayable);
@@ -252,10 +252,11 @@ TEST_F(LongUse, ThreeHundredCyclesKeepNothingOfTheirOwn) {
     const long handleGrowth = Delta(end.Handles(), warm.Handles());
     const long threadGrowth = Delta(end.Threads, warm.Threads);
     const double privateGrowth = static_cast<double>(end.Private()) - warm.Private();
-    std::printf("[ long use ] growth over cycles %d to %d: USER %+ld, GDI %+ld, handles %+ld (bare graphs: %+.0f), "
-                "private %+.2f MiB (bare graphs: %+.2f MiB)\n",
-                kWarmUp + 1, kCycles, userGrowth, gdiGrowth, handleGrowth, platformHandles, MiB(privateGrowth),
-                MiB(platformBytes));
+    std::printf(
+        "[ long use ] growth over cycles %d to %d: USER %+ld, GDI %+ld, handles %+ld (bare graphs: %+.0f), "
+        "private %+.2f MiB (bare graphs: %+.2f MiB)\n",
+        kWarmUp + 1, kCycles, userGrowth, gdiGrowth, handleGrowth, platformHandles, MiB(privateGrowth),
+        MiB(platformBytes));
     std::printf("[ long use ] threads %+ld (bound %+ld)\n", threadGrowth, kThreadSlack);
     std::printf("[ long use ] bounds: USER %+ld, GDI %+ld, handles bare %+ld, private bare %+.1f MiB\n", kUserSlack,
                 kGdiSlack, kHandleSlack, kPrivateSlackMiB);

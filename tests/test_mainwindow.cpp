@@ -8,13 +8,13 @@
 #include <memory>
 
 #include "engine/UMovie.h"
+#include "framework/SysUtils.h"
 #include "framework/TextConversion.h"
 #include "support/Dialogs.h"
 #include "support/Drops.h"
 #include "support/Files.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
-#include "framework/SysUtils.h"
 #include "ui/ScreenFit.h"
 #include "ui/UAbout.h"
 #include "ui/Unit1.h"
@@ -37,7 +37,6 @@ std::string MenuText(HMENU menu, int position) {
     int n = GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
     return WideToUtf8(std::wstring_view(text, n > 0 ? n : 0));
 }
-
 
 // A named function with the system's calling convention (CALLBACK): in 32-bit
 // code a lambda has the compiler's default one, which the system cannot call.

@@ -44,7 +44,7 @@ struct TMediaCase {
     double Seconds;     // the clip's length
     bool Moving;        // the picture changes while it plays
     TExpect Expect;
-    const char* Note;   // why a clip is refused, or what is special about it
+    const char* Note;  // why a clip is refused, or what is special about it
 };
 
 const TMediaCase Cases[] = {
@@ -74,8 +74,7 @@ const TMediaCase Cases[] = {
     {"wav.wav", false, "PCM WAV, no samples (third-party)", 0, 0, 0, false, TExpect::SoundOnly,
      "no samples: the program may end before its window can be looked at"},
     {"mp4-with-audio.mp4", false, "AAC in MP4 (third-party)", 0, 0, 0.046, false, TExpect::SoundOnly, ""},
-    {"AudioVideoInterleave.avi", false, "MPEG-4 part 2 in AVI, 1 x 1 (third-party)", 1, 1, 0, false,
-     TExpect::Refused,
+    {"AudioVideoInterleave.avi", false, "MPEG-4 part 2 in AVI, 1 x 1 (third-party)", 1, 1, 0, false, TExpect::Refused,
      "RenderFile fails (VFW_E_CANNOT_RENDER): the stream holds no picture that a decoder can read (ffmpeg "
      "decodes none either); a whole 1 x 1 MPEG-4 AVI (`one-pixel.avi`) plays"},
     {"WindowsMediaVideo.wmv", false, "MS-MPEG-4 v3 in ASF, 1 x 1 (third-party)", 1, 1, 0, false, TExpect::Refused,
@@ -96,7 +95,7 @@ void PrintTo(const TMediaCase& c, std::ostream* out) {
 struct TResult {
     bool Ran = false;
     std::string Outcome;
-    std::string Size;  // what the window's client area became
+    std::string Size;          // what the window's client area became
     double ShownSeconds = -1;  // when its window or message was first seen
     double ExitSeconds = -1;
 };
@@ -128,12 +127,9 @@ std::string Seconds(double s) {
 
 std::string ExpectText(TExpect e) {
     switch (e) {
-    case TExpect::Plays:
-        return "plays";
-    case TExpect::SoundOnly:
-        return "plays, sound only";
-    case TExpect::Refused:
-        return "refused";
+        case TExpect::Plays: return "plays";
+        case TExpect::SoundOnly: return "plays, sound only";
+        case TExpect::Refused: return "refused";
     }
     return {};
 }
@@ -184,25 +180,25 @@ void WriteResultsTable() {
     }
     std::fprintf(f,
                  U8(u8"# What plays\n\n"
-                 "Written by the media test (`scripts/test -R media`) from its last complete run:\n"
-                 "every file below was played by `Pelorin.exe` in the viewer mode (`Pelorin.exe file`),\n"
-                 "the tests' 64-bit build of the program's sources,\n"
-                 "under %s with the GStreamer decoders that `scripts/setup` installs%s.\n"
-                 "Pelorin parses no media itself: it plays what DirectShow renders completely.\n\n"
-                 "\"Plays\" means the window took the video's size, the picture showed over all of\n"
-                 "it as the control's own child window (for clips of half a second or more),\n"
-                 "moved and filled the window again after a resize (for clips of 2 s or more),\n"
-                 "and the program ended by itself with exit code 0 within the clip's length\n"
-                 "plus %lu s. Sound-only files need only end\n"
-                 "that way, without a message. \"Refused\" means the player showed\n"
-                 "\"このファイルは再生できません\" and did nothing else. Both times count from the\n"
-                 "program's start: \"Shown\" when its window (for a refused file, its first\n"
-                 "message) was first seen, and \"Exit\" when the program ended.\n"
-                 "About 2 s of every exit is Wine hiding the window on the test's display, which\n"
-                 "has no window manager: it waits that long for one to answer (Wine's\n"
-                 "\"wait_for_withdrawn_state ... wait timed out\"), after the player is done.\n\n"
-                 "| File | Format | Video size | Length | Client area | Outcome | Shown | Exit |\n"
-                 "| --- | --- | --- | --- | --- | --- | --- | --- |\n"),
+                    "Written by the media test (`scripts/test -R media`) from its last complete run:\n"
+                    "every file below was played by `Pelorin.exe` in the viewer mode (`Pelorin.exe file`),\n"
+                    "the tests' 64-bit build of the program's sources,\n"
+                    "under %s with the GStreamer decoders that `scripts/setup` installs%s.\n"
+                    "Pelorin parses no media itself: it plays what DirectShow renders completely.\n\n"
+                    "\"Plays\" means the window took the video's size, the picture showed over all of\n"
+                    "it as the control's own child window (for clips of half a second or more),\n"
+                    "moved and filled the window again after a resize (for clips of 2 s or more),\n"
+                    "and the program ended by itself with exit code 0 within the clip's length\n"
+                    "plus %lu s. Sound-only files need only end\n"
+                    "that way, without a message. \"Refused\" means the player showed\n"
+                    "\"このファイルは再生できません\" and did nothing else. Both times count from the\n"
+                    "program's start: \"Shown\" when its window (for a refused file, its first\n"
+                    "message) was first seen, and \"Exit\" when the program ended.\n"
+                    "About 2 s of every exit is Wine hiding the window on the test's display, which\n"
+                    "has no window manager: it waits that long for one to answer (Wine's\n"
+                    "\"wait_for_withdrawn_state ... wait timed out\"), after the player is done.\n\n"
+                    "| File | Format | Video size | Length | Client area | Outcome | Shown | Exit |\n"
+                    "| --- | --- | --- | --- | --- | --- | --- | --- |\n"),
                  WineVersion().c_str(), decoders.c_str(), static_cast<unsigned long>(ExitBoundMs / 1000));
     for (const TMediaCase& c : Cases) {
         const TResult& r = Results()[c.File];
@@ -210,8 +206,8 @@ void WriteResultsTable() {
         std::string exit = r.ExitSeconds >= 0 ? Seconds(r.ExitSeconds) : U8(u8"—");
         std::string shown = r.ShownSeconds >= 0 ? Seconds(r.ShownSeconds) : U8(u8"—");
         std::fprintf(f, "| `%s` | %s | %s | %s | %s | %s | %s | %s |\n", c.File, c.Format, video.c_str(),
-                     c.Expect == TExpect::Refused ? U8(u8"—") : Seconds(c.Seconds).c_str(), r.Size.empty() ? U8(u8"—") : r.Size.c_str(), r.Outcome.c_str(),
-                     shown.c_str(), exit.c_str());
+                     c.Expect == TExpect::Refused ? U8(u8"—") : Seconds(c.Seconds).c_str(),
+                     r.Size.empty() ? U8(u8"—") : r.Size.c_str(), r.Outcome.c_str(), shown.c_str(), exit.c_str());
     }
     std::fprintf(f, "\n## Notes\n\n");
     for (const TMediaCase& c : Cases)
@@ -301,7 +297,6 @@ RECT ScreenRect(HWND wnd) {
     GetWindowRect(wnd, &r);
     return r;
 }
-
 
 std::string RectText(const RECT& r) {
     return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
@@ -471,7 +466,6 @@ void Media::CheckPlays(TPlayerProcess& player, HWND main, ULONGLONG started) {
     // A clip much shorter than a second may be over, its picture gone, by
     // the time its window is seen.
     if (video && c.Seconds >= 0.5) {
-
         // The first frame: the first capture that is not an empty window.
         TCapture first;
         ULONGLONG deadline = GetTickCount64() + Scaled(15000);

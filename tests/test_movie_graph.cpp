@@ -184,10 +184,21 @@ TEST_F(MovieGraph, BuildGraphPutsTheGrabberIn) {
 }
 
 TEST_F(MovieGraph, EachFailingBuildStepKeepsWhatWasObtained) {
-    enum Step { CreateGraph, MediaControl, MediaSeeking, BasicAudio, BasicVideo, VideoWindow, MediaEventEx,
-                CreateGrabber, SampleGrabber, AddFilterThrows, StepCount };
-    const IID* queries[] = {nullptr, &IID_IMediaControl, &IID_IMediaSeeking, &IID_IBasicAudio, &IID_IBasicVideo,
-                            &IID_IVideoWindow, &IID_IMediaEventEx};
+    enum Step {
+        CreateGraph,
+        MediaControl,
+        MediaSeeking,
+        BasicAudio,
+        BasicVideo,
+        VideoWindow,
+        MediaEventEx,
+        CreateGrabber,
+        SampleGrabber,
+        AddFilterThrows,
+        StepCount
+    };
+    const IID* queries[] = {nullptr,          &IID_IMediaControl, &IID_IMediaSeeking, &IID_IBasicAudio,
+                            &IID_IBasicVideo, &IID_IVideoWindow,  &IID_IMediaEventEx};
     for (int step = CreateGraph; step < StepCount; ++step) {
         SCOPED_TRACE(testing::Message() << "failing step " << step);
         Graph.FailQI = GUID_NULL;
@@ -392,8 +403,8 @@ TEST_F(MovieGraph, NamesThatDenoteNoFileChangeNothing) {
         CloseHandle(h);
     std::string pattern = folder + "\\movie graph test.a?i";
 
-    for (const std::string& name : {std::string(), folder + "\\no such movie.avi", folder, std::string(dir),
-                                    pattern, longName}) {
+    for (const std::string& name :
+         {std::string(), folder + "\\no such movie.avi", folder, std::string(dir), pattern, longName}) {
         SCOPED_TRACE(name);
         Movie->OpenFile(name);
         EXPECT_EQ(Movie->State(), msPlaying);

@@ -26,8 +26,8 @@
 namespace {
 
 const char kTitle[] = "MoviePlaybackTest";
-const char kClip[] = "clip640.avi";       // 640x480 with sound, about 2.6 s, a new picture every frame
-const char kAudioOnly[] = "tone.wav";     // sound only
+const char kClip[] = "clip640.avi";           // 640x480 with sound, about 2.6 s, a new picture every frame
+const char kAudioOnly[] = "tone.wav";         // sound only
 const char kUnplayable[] = "unplayable.avi";  // text under a movie's name
 
 // A picture, as opposed to an empty background, has no colour covering most of it.
@@ -149,11 +149,13 @@ TEST_F(MoviePlayback, PlaysToTheEndAndRewinds) {
     EXPECT_EQ(Movie->State(), msPlaying);
     // The picture moves while playing.
     std::vector<TCapture> frames;
-    PumpUntil([&] {
-        if (frames.size() < 4 && GetTickCount() - start >= 300 * (frames.size() + 1))
-            frames.push_back(Picture());
-        return frames.size() == 4;
-    }, 3000);
+    PumpUntil(
+        [&] {
+            if (frames.size() < 4 && GetTickCount() - start >= 300 * (frames.size() + 1))
+                frames.push_back(Picture());
+            return frames.size() == 4;
+        },
+        3000);
     ASSERT_EQ(frames.size(), 4u);
     double changed = 0;
     for (size_t i = 0; i < frames.size(); ++i) {

@@ -120,18 +120,16 @@ TEST_P(PelorinPlacement, WindowStandsWhereTheArgumentsSay) {
     CloseAndExpectExit(player, wnd);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Arguments,
-    PelorinPlacement,
-    testing::Values(TPlacementCase{"40 50", 40, 50, 640, 480},
-                    TPlacementCase{"40 50 320 240", 40, 50, 320, 240},
-                    TPlacementCase{"100 -1", 100, 117, 640, 480},  // the designed top
-                    TPlacementCase{"$10 0x10", 16, 16, 640, 480},
-                    TPlacementCase{"0 0 320 0", 0, 0, 320, 480},
-                    TPlacementCase{"40 50 320 240 999", 40, 50, 320, 240},  // a sixth is ignored
-                    TPlacementCase{"40", -1, -1, 640, 480},                 // a lone left is ignored
-                    TPlacementCase{"40 50 320", 40, 50, 640, 480},          // a lone width is ignored
-                    TPlacementCase{"abc -5", -1, -1, 640, 480}));
+INSTANTIATE_TEST_SUITE_P(Arguments, PelorinPlacement,
+                         testing::Values(TPlacementCase{"40 50", 40, 50, 640, 480},
+                                         TPlacementCase{"40 50 320 240", 40, 50, 320, 240},
+                                         TPlacementCase{"100 -1", 100, 117, 640, 480},  // the designed top
+                                         TPlacementCase{"$10 0x10", 16, 16, 640, 480},
+                                         TPlacementCase{"0 0 320 0", 0, 0, 320, 480},
+                                         TPlacementCase{"40 50 320 240 999", 40, 50, 320, 240},  // a sixth is ignored
+                                         TPlacementCase{"40", -1, -1, 640, 480},         // a lone left is ignored
+                                         TPlacementCase{"40 50 320", 40, 50, 640, 480},  // a lone width is ignored
+                                         TPlacementCase{"abc -5", -1, -1, 640, 480}));
 
 TEST(Pelorin, UnplayableFileIsReportedTwiceAndTheWindowWaits) {
     // Once while the window is created, once when it is first shown.
@@ -322,8 +320,7 @@ std::string KindOfName(const testing::TestParamInfo<const char*>& info) {
     return kKinds[info.index];
 }
 
-INSTANTIATE_TEST_SUITE_P(AnyCodePage,
-                         AnyFileName,
+INSTANTIATE_TEST_SUITE_P(AnyCodePage, AnyFileName,
                          testing::Values("Amélie.avi",       // accents (in code page 1252, not 932)
                                          "한글 동영상.avi",  // Hangul (in neither)
                                          "𠮷野家 😀.avi"),    // outside the basic plane, an emoji

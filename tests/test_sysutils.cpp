@@ -115,6 +115,8 @@ struct NumberCase {
     int expected;
 };
 
+// Grouped by hand: one kind of case a line.
+// clang-format off
 const NumberCase kDecimalCases[] = {
     {"0", 0}, {"123", 123}, {"   42", 42}, {"+7", 7}, {"-7", -7}, {"-0", 0}, {"007", 7},
     {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"+2147483647", INT_MAX},
@@ -131,6 +133,7 @@ const NumberCase kHexCases[] = {
     {"$000000000FF", 255}, {"$00000000FFFFFFFF", -1},
     {"$100000000", kDef}, {"$FFFFFFFFF", kDef},
 };
+// clang-format on
 
 const NumberCase kInvalidCases[] =
     {
@@ -262,6 +265,8 @@ TEST(TextConversion, MalformedBytesBecomeReplacementCharacters) {
 // --- Rounding ---------------------------------------------------------------
 
 TEST(RoundHalfEven, Table) {
+    // Grouped by hand: one kind of case a line.
+    // clang-format off
     const struct {
         double x;
         int expected;
@@ -273,6 +278,7 @@ TEST(RoundHalfEven, Table) {
         // The aspect lock: client width times 0.75.
         {321 * 0.75, 241}, {322 * 0.75, 242}, {318 * 0.75, 238},
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(RoundHalfEven(c.x), c.expected) << "x = " << c.x;
 }

@@ -10,8 +10,8 @@ int Clamp(int value, int low, int high) {
 }
 }  // namespace
 
-TWindowFit FitVideoWindow(int videoWidth, int videoHeight, int frameWidth, int frameHeight, const TArea& work,
-                          int left, int top) {
+TWindowFit FitVideoWindow(int videoWidth, int videoHeight, int frameWidth, int frameHeight, const TArea& work, int left,
+                          int top) {
     TWindowFit fit{left, top, videoWidth, videoHeight, false};
     const int roomWidth = work.Width() - frameWidth, roomHeight = work.Height() - frameHeight;
     if (videoWidth <= 0 || videoHeight <= 0 || roomWidth <= 0 || roomHeight <= 0)

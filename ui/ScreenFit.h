@@ -20,5 +20,5 @@ struct TWindowFit {
 // the work area, the client becomes the largest with the video's ratio that
 // does (its height follows its width as the aspect lock rounds it) and the
 // window moves as little as it must to lie wholly inside.
-TWindowFit FitVideoWindow(int videoWidth, int videoHeight, int frameWidth, int frameHeight, const TArea& work,
-                          int left, int top);
+TWindowFit FitVideoWindow(int videoWidth, int videoHeight, int frameWidth, int frameHeight, const TArea& work, int left,
+                          int top);

@@ -158,9 +158,9 @@ void TForm1::SizeToVideo() {
     SetClientWidth(FMovie->VideoWidth());
     SetClientHeight(FMovie->VideoHeight());
     RECT work = MonitorArea(true);
-    TWindowFit fit = FitVideoWindow(FMovie->VideoWidth(), FMovie->VideoHeight(), Width() - ClientWidth(),
-                                    Height() - ClientHeight(), {work.left, work.top, work.right, work.bottom},
-                                    Left(), Top());
+    TWindowFit fit =
+        FitVideoWindow(FMovie->VideoWidth(), FMovie->VideoHeight(), Width() - ClientWidth(), Height() - ClientHeight(),
+                       {work.left, work.top, work.right, work.bottom}, Left(), Top());
     if (!fit.Shrunk)
         return;
     SetClientWidth(fit.ClientWidth);

@@ -8,11 +8,11 @@
 
 // What a message box showed.
 struct TMessageBoxInfo {
-    std::string Caption;               // UTF-8, like the program's text
+    std::string Caption;  // UTF-8, like the program's text
     std::string Text;
     std::vector<std::string> Buttons;  // captions without the '&' mnemonic marks
     bool HasIcon = false;
-    RECT Bounds{};                     // on the screen
+    RECT Bounds{};  // on the screen
 };
 
 // A window's text, also of a window of another process whose thread waits in

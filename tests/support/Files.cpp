@@ -55,14 +55,13 @@ bool ReadBytes(const std::string& path, TBytes& bytes) {
 }
 
 bool WriteBytes(const std::string& path, const TBytes& bytes) {
-    THandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                             nullptr));
+    THandle file(
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid())
         return false;
     DWORD written = 0;
-    return bytes.empty() ||
-           (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size());
+    return bytes.empty() || (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                             written == bytes.size());
 }
 
 bool MakeFolder(const std::string& path) {

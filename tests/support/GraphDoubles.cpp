@@ -10,10 +10,10 @@ const char* IidName(REFIID riid) {
         const IID* Iid;
         const char* Name;
     } names[] = {
-        {&IID_IMediaControl, "IMediaControl"}, {&IID_IMediaSeeking, "IMediaSeeking"},
-        {&IID_IBasicAudio, "IBasicAudio"},     {&IID_IBasicVideo, "IBasicVideo"},
-        {&IID_IBasicVideo2, "IBasicVideo2"},   {&IID_IVideoWindow, "IVideoWindow"},
-        {&IID_IMediaEvent, "IMediaEvent"},     {&IID_IMediaEventEx, "IMediaEventEx"},
+        {&IID_IMediaControl, "IMediaControl"},   {&IID_IMediaSeeking, "IMediaSeeking"},
+        {&IID_IBasicAudio, "IBasicAudio"},       {&IID_IBasicVideo, "IBasicVideo"},
+        {&IID_IBasicVideo2, "IBasicVideo2"},     {&IID_IVideoWindow, "IVideoWindow"},
+        {&IID_IMediaEvent, "IMediaEvent"},       {&IID_IMediaEventEx, "IMediaEventEx"},
         {&IID_ISampleGrabber, "ISampleGrabber"},
     };
     for (const auto& n : names)
@@ -118,9 +118,8 @@ HRESULT TFakeGrabber::QueryInterface(REFIID riid, void** out) {
         *out = nullptr;
         return SampleGrabber_hr;
     }
-    return Query(Plan, "Grabber", riid, out, static_cast<IBaseFilter*>(this), [&]() -> void* {
-        return riid == IID_ISampleGrabber ? static_cast<ISampleGrabber*>(this) : nullptr;
-    });
+    return Query(Plan, "Grabber", riid, out, static_cast<IBaseFilter*>(this),
+                 [&]() -> void* { return riid == IID_ISampleGrabber ? static_cast<ISampleGrabber*>(this) : nullptr; });
 }
 
 HRESULT TFakeGrabber::SetMediaType(const AM_MEDIA_TYPE* type) {
@@ -157,7 +156,8 @@ ULONG TFakeEnum::Release() {
 HRESULT TFakeEnum::Skip(ULONG n) {
     EXPECT_EQ(n, 1u);
     bool stops = Pos == SkipStopsAt, more = Pos < Items.size();
-    return Call(Plan, "IEnumFilters::Skip", stops ? Skip_hr : more ? S_OK : S_FALSE, [&] {
+    HRESULT hr = stops ? Skip_hr : (more ? S_OK : S_FALSE);
+    return Call(Plan, "IEnumFilters::Skip", hr, [&] {
         if (!stops && more)
             ++Pos;
     });
@@ -171,7 +171,8 @@ HRESULT TFakeEnum::Next(ULONG n, IBaseFilter** filter, ULONG* fetched) {
     EXPECT_EQ(n, 1u);
     EXPECT_EQ(*filter, nullptr) << "Next into a table entry that still holds a filter";
     bool stops = Pos == NextStopsAt, more = Pos < Items.size();
-    return Call(Plan, "IEnumFilters::Next", stops ? Next_hr : more ? S_OK : S_FALSE, [&] {
+    HRESULT hr = stops ? Next_hr : (more ? S_OK : S_FALSE);
+    return Call(Plan, "IEnumFilters::Next", hr, [&] {
         if (stops)
             return;
         if (more) {

@@ -86,8 +86,8 @@ TPlayerProcess::TPlayerProcess(const std::string& arguments, const std::string& 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                               nullptr);
+    HANDLE input =
+        CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -151,9 +151,10 @@ std::unique_ptr<TPlayerProcess> RunRefusedTwice(const std::string& arguments,
         if (answered == 2)
             return player;
         if (attempt == 1 && player->Running()) {
-            std::printf("[ platform ] no refusal %d within 30 s, the player still running: the platform's "
-                        "parser hang; trying once more\n",
-                        answered + 1);
+            std::printf(
+                "[ platform ] no refusal %d within 30 s, the player still running: the platform's "
+                "parser hang; trying once more\n",
+                answered + 1);
             continue;  // the player is ended with its object
         }
         ADD_FAILURE() << "refusal " << answered + 1 << " did not come";

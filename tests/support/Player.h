@@ -16,7 +16,6 @@
 // A time-out, stretched when the player under test runs emulated.
 DWORD Scaled(DWORD ms);
 
-
 struct TWindowInfo {
     RECT Window{};
     SIZE Client{};
@@ -25,7 +24,6 @@ struct TWindowInfo {
     std::string Caption;  // read as UTF-16, in UTF-8
 };
 TWindowInfo ReadWindowInfo(HWND wnd);
-
 
 class TPlayerProcess {
 public:
