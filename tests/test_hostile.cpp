@@ -36,6 +36,8 @@ namespace {
 // Message boxes of the in-process main window come and go at once
 // (support/Unmanaged.h); before any window.
 const bool gUnmanaged = (UseUnmanagedWindowsHere(), true);
+// And those of the player started from outside.
+const auto* const gPlayer = testing::AddGlobalTestEnvironment(new TUnmanagedPlayer);
 
 const char kRefusal[] = "このファイルは再生できません";
 
@@ -260,26 +262,8 @@ void Check(const TInput& input) {
 
 class Hostile : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        Scratch = new TScratchFolder("pelorin-hostile");
-        // The player, byte for byte, under a name of its own: Wine lets the
-        // windows of that name come and go without waiting for a window
-        // manager (see support/Unmanaged.h), and other tests' runs of the
-        // player stay as they are.
-        const char* exe = std::getenv("PELORIN_EXE");
-        TBytes program;
-        if (exe && ReadBytes(WinePath(exe), program)) {
-            std::string copy = *Scratch / kProgramCopy;
-            if (WriteBytes(copy, program)) {
-                UseUnmanagedWindows(kProgramCopy);
-                SavedExe = exe;
-                _putenv_s("PELORIN_EXE", copy.c_str());
-            }
-        }
-    }
+    static void SetUpTestSuite() { Scratch = new TScratchFolder("pelorin-hostile"); }
     static void TearDownTestSuite() {
-        if (!SavedExe.empty())
-            _putenv_s("PELORIN_EXE", SavedExe.c_str());
         delete Scratch;
         Scratch = nullptr;
         std::printf("[ hostile  ] inputs tried: %d; hangs inside the platform, passed on a second try: %d\n",
@@ -306,9 +290,7 @@ protected:
         return {label, Quoted(path), path, expected};
     }
 
-    static constexpr char kProgramCopy[] = "PelorinUnderTest.exe";
     static inline TScratchFolder* Scratch = nullptr;
-    static inline std::string SavedExe;
 };
 
 TEST_F(Hostile, FilesThatAreNoMovies) {

@@ -10,6 +10,9 @@
 #include "support/Player.h"
 
 namespace {
+// The player's windows come and go without the two seconds' wait.
+const auto* const gPlayer = testing::AddGlobalTestEnvironment(new TUnmanagedPlayer);
+
 const char kClip[] = "clip640.avi";  // 640 x 480 with sound, about 2.5 s
 const char kUnplayable[] = "unplayable.avi";
 

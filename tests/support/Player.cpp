@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "framework/TextConversion.h"
+#include "support/Unmanaged.h"
 
 namespace {
 struct TFindData {
@@ -161,4 +162,24 @@ std::unique_ptr<TPlayerProcess> RunRefusedTwice(const std::string& arguments,
         return nullptr;
     }
     return nullptr;
+}
+
+void TUnmanagedPlayer::SetUp() {
+    const char* exe = std::getenv("PELORIN_EXE");
+    TBytes program;
+    if (!exe || !ReadBytes(WinePath(exe), program))
+        return;
+    FFolder = std::make_unique<TScratchFolder>("pelorin-player");
+    std::string copy = *FFolder / kName;
+    if (!WriteBytes(copy, program))
+        return;
+    UseUnmanagedWindows(kName);
+    FSaved = exe;
+    _putenv_s("PELORIN_EXE", copy.c_str());
+}
+
+void TUnmanagedPlayer::TearDown() {
+    if (!FSaved.empty())
+        _putenv_s("PELORIN_EXE", FSaved.c_str());
+    FFolder.reset();
 }

@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/Dialogs.h"
+#include "support/Files.h"
 #include "support/Paths.h"
 
 // A time-out, stretched when the player under test runs emulated.
@@ -56,3 +59,19 @@ private:
 // Returns the player with both boxes answered, or null (the test has failed).
 std::unique_ptr<TPlayerProcess> RunRefusedTwice(const std::string& arguments,
                                                 const std::function<void(HWND box, int index)>& check);
+
+// The player, byte for byte, under a name of its own in a scratch folder,
+// made this process's PELORIN_EXE for the whole test program. Wine lets the
+// windows of that name come and go at once on a display without a window
+// manager (support/Unmanaged.h): each window that goes would cost two seconds
+// otherwise. Runs of the player by its own name elsewhere stay as they are.
+class TUnmanagedPlayer : public testing::Environment {
+public:
+    static constexpr char kName[] = "PelorinUnderTest.exe";
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    std::unique_ptr<TScratchFolder> FFolder;
+    std::string FSaved;
+};
