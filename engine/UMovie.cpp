@@ -315,13 +315,7 @@ void TMovie::ReleaseGraph() {
     }
     ForgetInterfaces();
     TraceMark("release.freed");
-    // Leave COM as often as BuildGraph entered it, and never more: the
-    // application's own entry must survive a release with no graph.
-    while (FComEntries > 0) {
-        --FComEntries;
-        CoUninitialize();
-    }
-    FState = msClosed;
+    LeaveCom();
     TraceMark("release.done");
 }
 
@@ -388,6 +382,12 @@ void TMovie::ForgetInterfaces() {
 
 void TMovie::AbandonGraph() {
     ForgetInterfaces();
+    LeaveCom();
+}
+
+void TMovie::LeaveCom() {
+    // Leave COM as often as BuildGraph entered it, and never more: the
+    // application's own entry must survive a release with no graph.
     while (FComEntries > 0) {
         --FComEntries;
         CoUninitialize();

@@ -92,16 +92,19 @@ private:
     // The video window as a child of this control, sized to it.
     void OwnVideoWindow();
     void AttachWindows();
-    bool IsSecondPress(const TMessage& message);
     void DetachWindows();
+    // Whether a press of the left button makes a double-click with the last.
+    bool IsSecondPress(const TMessage& message);
     // RenderFile off this thread; no result when the application was told
     // to terminate first.
     std::optional<HRESULT> RenderInBackground(const WCHAR* name);
-    // Lets go of a graph that another thread may still be inside, without
-    // calling it.
     // Gives back every interface the control holds, without a call on them.
     void ForgetInterfaces();
+    // Lets go of a graph that another thread may still be inside, without
+    // calling it.
     void AbandonGraph();
+    // Leaves COM as often as BuildGraph entered it; the movie is closed.
+    void LeaveCom();
 
     TTimer* FTimer = nullptr;
     TComPtr<IGraphBuilder> FGraphBuilder;

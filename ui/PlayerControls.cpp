@@ -1,5 +1,7 @@
 #include "ui/PlayerControls.h"
 
+#include <algorithm>
+
 #include "engine/UMovie.h"
 
 namespace {
