@@ -18,16 +18,16 @@ constexpr int NameBufferLength = 260;
 // ReleaseGraph takes at most this many filters out of the graph one by one.
 constexpr size_t MaxRemovedFilters = 50;
 
+// Posted to the control when the paused picture must be drawn again: the
+// renderer does not repaint a held frame at a new size, so the frame is cued
+// anew once the control has its final size.
+constexpr UINT WM_RECUE = WM_APP + 12346;
+// How long a cue may keep the user-interface thread waiting for the frame.
+constexpr LONG CueTimeout = 500;
+
 // The video window is a plain child of the control.
 constexpr LONG VideoWindowStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 static_assert(VideoWindowStyle == 0x46000000);
-
-// Whether the name denotes an existing file (not a folder) that DirectShow
-// can be given: a pattern is no name, and the converted name must fit the
-// buffer with its terminator.
-bool IsPlayableName(const std::string& name) {
-    return Utf16Length(name) + 1 <= NameBufferLength && FileExists(name);
-}
 
 // The largest picture with the video's ratio that fits the area, centred.
 // A video of unknown size fills the area.
@@ -72,6 +72,12 @@ bool Create(REFCLSID clsid, REFIID iid, TComPtr<T>& result) {
     return SUCCEEDED(CoCreateInstance(clsid, nullptr, GraphClassContext, iid, result.PutVoid())) && result;
 }
 
+// The graph stopped on an error rather than at the end: a stream failed, or
+// the whole graph gave up.
+bool IsPlaybackError(long code) {
+    return code == EC_ERRORABORT || code == EC_ERRORABORTEX || code == EC_STREAM_ERROR_STOPPED;
+}
+
 // Reads a pair of sizes, starting from the values it may replace: a call that
 // claims success without writing its results leaves them as they were.
 template <class TQuery>
@@ -83,6 +89,10 @@ void ReadSize(int32_t& width, int32_t& height, TQuery query) {
     }
 }
 }  // namespace
+
+bool IsPlayableName(const std::string& name) {
+    return Utf16Length(name) + 1 <= NameBufferLength && FileExists(name);
+}
 
 TMovie::TMovie(TComponent* owner) : TPanel(owner) {
     SetBevelInner(bvNone);
@@ -142,6 +152,12 @@ void TMovie::TimerTick(TObject*) {
 
 void TMovie::PanelResize(TObject*) {
     FitVideo();
+    RedrawHeldFrame();
+}
+
+void TMovie::RedrawHeldFrame() {
+    if (FMediaControl && (FState == msPaused || FState == msStopped) && HandleAllocated())
+        PostMessageW(FHandle, WM_RECUE, 0, 0);
 }
 
 // --------------------------------------------------------- small operations
@@ -169,9 +185,17 @@ void TMovie::SetVolume(int level) {
         level = 0;
     if (level > 7)
         level = 7;
-    if (FBasicAudio)
-        FBasicAudio->put_Volume(VolumeTable[level]);
     FVolume = level;
+    // Wine's sound renderer lets a paused graph run on for a frame or two when
+    // its volume changes, so a graph that is not playing gets the level when
+    // it runs; nothing is heard before then either way.
+    if (FState == msPlaying)
+        ApplyVolume();
+}
+
+void TMovie::ApplyVolume() {
+    if (FBasicAudio)
+        FBasicAudio->put_Volume(VolumeTable[FVolume]);
 }
 
 void TMovie::SetVideoPosition(int left, int top, int width, int height) {
@@ -403,6 +427,10 @@ void TMovie::OpenFile(const std::string& fileName) {
     TraceMark("open.start");
     ReleaseGraph();
     FPosition = 0;
+    // The sizes describe this file alone: one without a picture has none,
+    // whatever was open before.
+    FVideoWidth = FVideoHeight = 0;
+    FMinIdealWidth = FMinIdealHeight = FMaxIdealWidth = FMaxIdealHeight = 0;
     bool built = BuildGraph();
     TraceMark("open.built");
     if (!built) {
@@ -465,6 +493,7 @@ void TMovie::PlayPause() {
             FMediaControl->Stop();
             SetPosition(0);
         }
+        ApplyVolume();
         FMediaControl->Run();
         TraceMark("run");
         FState = msPlaying;
@@ -492,17 +521,40 @@ void TMovie::Stop() {
 void TMovie::Seek(int64_t position) {
     if (!FMediaControl || FState == msClosed)
         return;
+    if (FState != msPlaying) {
+        Cue(position);
+        if (FState == msStopped && position > 0)
+            FState = msPaused;
+        return;
+    }
     // As for the rewind in PlayPause: a graph that is not stopped may lose a
     // stream's end when it is seeked, so it is stopped for the seek.
     FMediaControl->Stop();
     SetPosition(position);
-    if (FState == msPlaying) {
-        FMediaControl->Run();
-    } else {
-        FMediaControl->Pause();
-        if (FState == msStopped && position > 0)
-            FState = msPaused;
+    FMediaControl->Run();
+}
+
+void TMovie::Cue(int64_t position) {
+    FMediaControl->Stop();
+    SetPosition(position);
+    FMediaControl->Pause();
+    // The pause completes once the renderer holds the frame at the new place.
+    // Returning earlier lets Wine's renderer show the frame it held before
+    // (the picture one seek behind); on Windows the wait is what a paused
+    // seek costs anyway.
+    OAFilterState state = State_Stopped;
+    FMediaControl->GetState(CueTimeout, &state);
+}
+
+void TMovie::WMRecue() {
+    // Resizes come in bursts (a drag, full screen): one cue for all of them.
+    MSG later;
+    while (PeekMessageW(&later, FHandle, WM_RECUE, WM_RECUE, PM_REMOVE)) {
     }
+    if (!FMediaControl || (FState != msPaused && FState != msStopped))
+        return;
+    int64_t position = GetPosition();
+    Cue(position >= 0 ? position : FPosition);
 }
 
 void TMovie::Finish() {
@@ -519,6 +571,17 @@ void TMovie::Finish() {
 void TMovie::WndProc(TMessage& message) {
     if (message.Msg == WM_GRAPHNOTIFY) {
         WMGraphNotify(message);
+        return;
+    }
+    if (message.Msg == WM_RECUE) {
+        WMRecue();
+        return;
+    }
+    if (message.Msg == WM_PAINT) {
+        // Uncovered (restored, another window gone from over it): the video
+        // window has lost its picture too.
+        TPanel::WndProc(message);
+        RedrawHeldFrame();
         return;
     }
     // The video window hands on its presses as they come, without making a
@@ -553,23 +616,29 @@ void TMovie::WMGraphNotify(TMessage& message) {
         return;
     if (!FMediaEventEx)
         return;
-    // Our own reference: a position handler run by Stop may release the graph,
-    // and the event must still be freed by the queue that gave it.
-    TComPtr<IMediaEventEx> events;
-    events.CopyFrom(FMediaEventEx);
     long code = 0;
     LONG_PTR param1 = 0, param2 = 0;
     // E_ABORT: nothing queued within 10 ms. Any failure means no event.
-    if (FAILED(events->GetEvent(&code, &param1, &param2, 10)))
+    if (FAILED(FMediaEventEx->GetEvent(&code, &param1, &param2, 10)))
         return;
-    bool completed = false;
+    // Freed before anything is done about it: the end or an error may
+    // release the graph that holds the queue.
+    FMediaEventEx->FreeEventParams(code, param1, param2);
     if (code == EC_COMPLETE) {
         TraceMark("complete");
-        Stop();
-        FState = msStopped;
-        completed = true;
+        Finish();
+    } else if (IsPlaybackError(code)) {
+        Fail();
     }
-    events->FreeEventParams(code, param1, param2);
-    if (completed && FAutoClose && FOnComplete)
-        FOnComplete(this);
+}
+
+void TMovie::Fail() {
+    // A file that rendered but cannot be played ends as one that could not
+    // be rendered: the user is told, and nothing stays loaded.
+    // Released first: while the message is up, later notifications of the
+    // same failure find no graph and ask nothing more.
+    ReleaseGraph();
+    Application->ShowMessage("このファイルは再生できません");
+    if (FOnFailed)
+        FOnFailed(this);
 }

@@ -17,6 +17,11 @@ using TPositionEvent = TMethod<int64_t, int64_t>;
 // IBasicAudio volumes (1/100 dB) for the eight volume levels.
 extern const LONG VolumeTable[8];
 
+// Whether the name denotes an existing file (not a folder) that DirectShow
+// can be given: a pattern is no name, and the name must fit DirectShow's
+// buffer with its terminator.
+bool IsPlayableName(const std::string& name);
+
 class TMovie : public TPanel {
 public:
     explicit TMovie(TComponent* owner);
@@ -39,6 +44,9 @@ public:
     void SetVolume(int level);
     void SetVideoPosition(int left, int top, int width, int height);
     void FitVideo();
+    // Draws a paused or stopped picture again, soon: the renderer does not
+    // repaint a frame it holds once its window is resized or uncovered.
+    void RedrawHeldFrame();
     // With KeepAspect the picture keeps the video's ratio, as large as fits
     // and centred on the control's colour, instead of filling the control.
     bool KeepAspect() const { return FKeepAspect; }
@@ -53,6 +61,8 @@ public:
     int Volume() const { return FVolume; }
     int VideoWidth() const { return FVideoWidth; }
     int VideoHeight() const { return FVideoHeight; }
+    // Whether the file has a picture: a sound file has no video size.
+    bool HasVideo() const { return FVideoWidth > 0 && FVideoHeight > 0; }
     int MaxIdealWidth() const { return FMaxIdealWidth; }
     int MaxIdealHeight() const { return FMaxIdealHeight; }
     int MinIdealWidth() const { return FMinIdealWidth; }
@@ -64,6 +74,10 @@ public:
     void SetOnPosition(TPositionEvent handler) { FOnPosition = handler; }
     TNotifyEvent OnComplete() const { return FOnComplete; }
     void SetOnComplete(TNotifyEvent handler) { FOnComplete = handler; }
+    // A loaded file that the graph could not play on: the user has been told,
+    // and the movie is closed.
+    TNotifyEvent OnFailed() const { return FOnFailed; }
+    void SetOnFailed(TNotifyEvent handler) { FOnFailed = handler; }
 
 protected:
     // A new native window (a form that changes its frame makes new windows for
@@ -89,6 +103,12 @@ private:
     // this control, the first frame cued, the video's sizes read.
     void CueRenderedFile();
     void ReadVideoSizes();
+    // Stops, seeks and pauses, and waits until the frame there is shown.
+    void Cue(int64_t position);
+    void WMRecue();
+    // The chosen level to the graph; it hears it only while playing.
+    void ApplyVolume();
+    void Fail();
     // The video window as a child of this control, sized to it.
     void OwnVideoWindow();
     void AttachWindows();
@@ -136,6 +156,7 @@ private:
     bool FPressed = false;
     TPositionEvent FOnPosition;
     TNotifyEvent FOnComplete;
+    TNotifyEvent FOnFailed;
     // How many times BuildGraph entered COM since the last ReleaseGraph: each
     // successful CoInitialize is matched by exactly one CoUninitialize.
     int FComEntries = 0;

@@ -323,11 +323,17 @@ void TWinControl::WndProc(TMessage& m) {
 
 void TWinControl::WMMoveSize(TMessage& m) {
     DefaultHandler(m);
-    if (IsIconic(FHandle))
+    if (IsIconic(FHandle)) {
+        FIconic = true;
         return;
+    }
     int l, t, w, h;
     ReadWindowBounds(l, t, w, h);
-    bool resized = w != FWidth || h != FHeight;
+    // Restored from the task bar, a window is resized even at its old size:
+    // what it showed has to be laid out and drawn again.
+    bool resized = w != FWidth || h != FHeight || (FIconic && m.Msg == WM_SIZE);
+    if (m.Msg == WM_SIZE)
+        FIconic = false;
     FLeft = l;
     FTop = t;
     FWidth = w;

@@ -151,6 +151,8 @@ protected:
     HWND FHandle = nullptr;
     WNDPROC FDefWndProc = nullptr;
     bool FCreating = false;
+    // Minimised since the last size it was given.
+    bool FIconic = false;
     TGdiObject<HBRUSH> FBrush;
 
 private:

@@ -430,7 +430,7 @@ void TApplication::Finalize() {
     // A thread left inside a call that may never return can hold locks that
     // an orderly exit waits for (the loader's, a decoder's): end right here.
     if (AbandonedWorkRunning())
-        TerminateProcess(GetCurrentProcess(), 0);
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(ExitCode));
 }
 
 void TApplication::Notification(TComponent* component, TOperation operation) {
@@ -517,7 +517,9 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::Run() {
-    if (FMainForm) {
+    // Told to end before it ran (the main form's creation found nothing to
+    // do): no window is shown for a moment.
+    if (FMainForm && !FTerminated) {
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         GetStartupInfoW(&si);
@@ -536,6 +538,9 @@ void TApplication::Run() {
 
 void TApplication::Terminate() {
     FTerminated = true;
+    // A menu being tracked (the menu bar after a lone Alt) runs a loop of
+    // its own that would go on after the quit message: it is ended too.
+    EndMenu();
     PostQuitMessage(0);
 }
 

@@ -165,6 +165,8 @@ public:
     bool Busy() const { return FBusy > 0; }
 
     std::string Title;
+    // What the process returns when it ends: 0 unless something sets it.
+    int ExitCode = 0;
 
     // The plain message box: modal, centred on the screen, the title as
     // caption, one OK button, no icon.

@@ -11,6 +11,7 @@ void TFullScreen::Enter() {
     FMenu = FForm->Menu();
     FBounds = {FForm->Left(), FForm->Top(), FForm->Left() + FForm->Width(), FForm->Top() + FForm->Height()};
     FColor = FMovie->Color();
+    FKeepAspect = FMovie->KeepAspect();
     RECT monitor = FForm->MonitorArea(false);
     FForm->SetMenu(nullptr);
     FForm->SetBorderStyle(bsNone);
@@ -26,7 +27,7 @@ void TFullScreen::Leave() {
     FForm->SetBorderStyle(FBorderStyle);
     FForm->SetFormStyle(FFormStyle);
     FForm->SetMenu(FMenu);
-    FMovie->SetKeepAspect(false);
+    FMovie->SetKeepAspect(FKeepAspect);
     FMovie->SetColor(FColor);
     FForm->SetBounds(FBounds.left, FBounds.top, FBounds.right - FBounds.left, FBounds.bottom - FBounds.top);
     // Cleared last: the resizes on the way back must not meet the aspect lock

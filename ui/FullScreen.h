@@ -26,4 +26,5 @@ private:
     TMainMenu* FMenu = nullptr;
     RECT FBounds{};
     TColor FColor = clBtnFace;
+    bool FKeepAspect = false;
 };

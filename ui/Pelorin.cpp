@@ -22,5 +22,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     Application->Finalize();
     TraceMark("exit");
-    return 0;
+    return Application->ExitCode;
 }

@@ -91,15 +91,20 @@ void TPlayerControls::Restart() {
 }
 
 void TPlayerControls::StepVolume(int steps) {
-    FMovie->SetVolume(FMovie->Volume() + steps);
+    // Muted, a step unmutes and counts from the level the mute kept.
+    int from = FMuted ? FUnmutedVolume : FMovie->Volume();
+    FMuted = false;
+    FMovie->SetVolume(from + steps);
 }
 
 void TPlayerControls::ToggleMute() {
-    if (FMovie->Volume() > 0) {
-        FUnmutedVolume = FMovie->Volume();
-        FMovie->SetVolume(0);
-    } else {
+    if (FMuted || FMovie->Volume() == 0) {
+        FMuted = false;
         FMovie->SetVolume(FUnmutedVolume);
+    } else {
+        FUnmutedVolume = FMovie->Volume();
+        FMuted = true;
+        FMovie->SetVolume(0);
     }
 }
 

@@ -32,6 +32,8 @@ public:
     // One of the movie control's eight levels up or down.
     void StepVolume(int steps);
     void ToggleMute();
+    // Silenced by M; the level it kept comes back with M or a volume step.
+    bool Muted() const { return FMuted; }
     void ToggleFullScreen();
     // Esc: out of full screen, or out of the viewer.
     void Escape();
@@ -53,6 +55,7 @@ private:
     TMovie* FMovie;
     TFullScreen FFullScreen;
     int FUnmutedVolume = 7;
+    bool FMuted = false;
     int FWheel = 0;  // wheel movement not yet turned into steps
     int FStateBeforeClick = 0;
 };

@@ -8,6 +8,13 @@ namespace {
 int Clamp(int value, int low, int high) {
     return high < low ? low : std::clamp(value, low, high);
 }
+
+// No window is larger than this: far beyond any screen, far below overflow.
+constexpr int MaxSide = 1 << 16;
+
+int Side(double value) {
+    return Clamp(RoundHalfEven(value), 1, MaxSide);
+}
 }  // namespace
 
 TWindowFit FitVideoWindow(int videoWidth, int videoHeight, int frameWidth, int frameHeight, const TArea& work, int left,
@@ -35,4 +42,29 @@ TWindowFit FitVideoWindow(int videoWidth, int videoHeight, int frameWidth, int f
     fit.Top = Clamp(top, work.Top, work.Bottom - (fit.ClientHeight + frameHeight));
     fit.Shrunk = true;
     return fit;
+}
+
+TArea LockSizingRect(const TArea& window, int edge, int frameWidth, int frameHeight, double aspect) {
+    if (!(aspect > 0) || edge < seLeft || edge > seBottomRight)
+        return window;
+    TArea r = window;
+    frameWidth = Clamp(frameWidth, 0, MaxSide);
+    frameHeight = Clamp(frameHeight, 0, MaxSide);
+    int clientWidth = Clamp(window.Width() - frameWidth, 1, MaxSide);
+    int clientHeight = Clamp(window.Height() - frameHeight, 1, MaxSide);
+    if (edge == seTop || edge == seBottom) {
+        // The width that gives this height back when the lock rounds it.
+        clientWidth = Side(clientHeight / aspect);
+        r.Right = r.Left + clientWidth + frameWidth;
+    } else if (edge == seLeft || edge == seTopLeft || edge == seBottomLeft) {
+        r.Left = r.Right - (clientWidth + frameWidth);
+    } else {
+        r.Right = r.Left + clientWidth + frameWidth;
+    }
+    clientHeight = Side(clientWidth * aspect);
+    if (edge == seTop || edge == seTopLeft || edge == seTopRight)
+        r.Top = r.Bottom - (clientHeight + frameHeight);
+    else
+        r.Bottom = r.Top + clientHeight + frameHeight;
+    return r;
 }

@@ -22,3 +22,15 @@ struct TWindowFit {
 // window moves as little as it must to lie wholly inside.
 TWindowFit FitVideoWindow(int videoWidth, int videoHeight, int frameWidth, int frameHeight, const TArea& work, int left,
                           int top);
+
+// Sides of a window being dragged, as WM_SIZING names them (WMSZ_*).
+enum TSizingEdge { seLeft = 1, seRight, seTop, seTopLeft, seTopRight, seBottom, seBottomLeft, seBottomRight };
+
+// The window rectangle a drag of the given edge or corner must become so that
+// the client keeps height = width x aspect (rounded as the aspect lock
+// rounds). A side edge sets the width and the height follows, moving the
+// bottom; the top or bottom edge sets the height and the width follows,
+// moving the right side; a corner follows the width and keeps the opposite
+// corner where it is. Sizes never go below one client pixel. An aspect of 0
+// or less, or an unknown edge, leaves the rectangle as it is.
+TArea LockSizingRect(const TArea& window, int edge, int frameWidth, int frameHeight, double aspect);

@@ -2,6 +2,7 @@
 
 #include "engine/UMovie.h"
 #include "framework/SysUtils.h"
+#include "ui/AspectLock.h"
 #include "ui/PlayerControls.h"
 #include "ui/ScreenFit.h"
 #include "ui/Title.h"
@@ -67,24 +68,35 @@ void TForm1::FormCreate(TObject*) {
     FMovie->SetAlign(alClient);
     FMovie->OnClick = Bind<&TForm1::MovieClick>(this);
     FMovie->SetOnComplete(Bind<&TForm1::MovieComplete>(this));
+    FMovie->SetOnFailed(Bind<&TForm1::MovieFailed>(this));
     FControls = new TPlayerControls(this, FMovie);
-    FAspect = 0;
+    FAspectLock = new TAspectLock(this, [this] { return FControls->FullScreen().Active(); });
 
     if (ParamCount() < 1 || !FileExists(ParamStr(1)))
         return;
 
-    // Command-line viewer mode. The first opening tells the window its size;
-    // FormShow opens the file again on the window as it finally stands.
+    // Command-line viewer mode. The one opening tells the window its size;
+    // FormShow starts it once the window stands.
     const std::string file = ParamStr(1);
-    FMovie->OpenFile(file);
+    const int designedWidth = ClientWidth(), designedHeight = ClientHeight();
     FMovie->SetAutoClose(true);
+    FMovie->OpenFile(file);
+    if (FMovie->State() == msClosed) {
+        // The user has been told; a script waiting for the viewer learns it
+        // from the exit code, and no window is left behind.
+        Application->ExitCode = 1;
+        Application->Terminate();
+        return;
+    }
     SetBorderStyle(bsDialog);
     SetFormStyle(fsStayOnTop);
     SetCaption(MovieTitle(file));
+    ShowMovieArea();
 
     TPlacement p = ReadPlacement();
-    SetClientWidth(p.Width > 0 ? p.Width : FMovie->VideoWidth());
-    SetClientHeight(p.Height > 0 ? p.Height : FMovie->VideoHeight());
+    const bool video = FMovie->HasVideo();
+    SetClientWidth(p.Width > 0 ? p.Width : video ? FMovie->VideoWidth() : designedWidth);
+    SetClientHeight(p.Height > 0 ? p.Height : video ? FMovie->VideoHeight() : designedHeight);
     if (p.Left >= 0 || p.Top >= 0) {
         SetPosition(poDesigned);
         if (p.Left >= 0)
@@ -92,15 +104,14 @@ void TForm1::FormCreate(TObject*) {
         if (p.Top >= 0)
             SetTop(p.Top);
     }
-    if (p.Width <= 0 && p.Height <= 0)
+    if (p.Width <= 0 && p.Height <= 0 && video)
         SizeToVideo();
 }
 
 void TForm1::FormShow(TObject*) {
     // A creation handler that failed early leaves no movie control.
-    if (!FMovie || !FMovie->AutoClose())
+    if (!FMovie || !FMovie->AutoClose() || FMovie->State() == msClosed)
         return;
-    FMovie->OpenFile(ParamStr(1));
     FControls->MovieOpened();
     FMovie->PlayPause();
 }
@@ -113,13 +124,30 @@ void TForm1::MovieComplete(TObject*) {
     Close();
 }
 
+void TForm1::MovieFailed(TObject*) {
+    // Nothing is loaded any more: the window says so, and the viewer ends
+    // with the exit code of a file it could not play.
+    FControls->FullScreen().Leave();
+    FAspectLock->SetAspect(0);
+    SetCaption(Application->Title);
+    ShowMovieArea();
+    if (FMovie->AutoClose()) {
+        Application->ExitCode = 1;
+        Close();
+    }
+}
+
 void TForm1::FormResize(TObject*) {
     if (!FMovie)
         return;
     FMovie->SetBounds(0, 0, ClientWidth(), ClientHeight());
-    // The client height follows the width, so the picture keeps its shape.
-    if (FAspect != 0 && !FControls->FullScreen().Active())
-        SetClientHeight(RoundHalfEven(ClientWidth() * FAspect));
+    // Restored from the task bar at the same size, the picture still needs
+    // drawing again.
+    FMovie->RedrawHeldFrame();
+}
+
+double TForm1::Aspect() const {
+    return FAspectLock ? FAspectLock->Aspect() : 0;
 }
 
 void TForm1::FileOpenExecute(TObject*) {
@@ -142,16 +170,37 @@ void TForm1::DropDst1FileDrop(TObject*, TStrings* files, int, int) {
 }
 
 void TForm1::OpenAndPlay(const std::string& path) {
+    // A name that is no file (a folder, a file gone since) changes nothing:
+    // the movie playing goes on under its own title.
+    if (!IsPlayableName(path))
+        return;
     // The window takes the new video's size: out of full screen, no lock.
     FControls->FullScreen().Leave();
-    FAspect = 0;
+    FAspectLock->SetAspect(0);
     SetCaption(MovieTitle(path));
     FMovie->OpenFile(path);
+    if (FMovie->State() == msClosed) {
+        MovieFailed(FMovie);
+        return;
+    }
     FControls->MovieOpened();
-    SizeToVideo();
+    ShowMovieArea();
+    // Without a picture the window keeps its size: there is nothing to fit.
+    if (FMovie->HasVideo()) {
+        SizeToVideo();
+        FAspectLock->SetAspect(static_cast<double>(FMovie->VideoHeight()) / FMovie->VideoWidth());
+    }
     FMovie->PlayPause();
-    if (FMovie->VideoWidth() != 0)
-        FAspect = static_cast<double>(FMovie->VideoHeight()) / FMovie->VideoWidth();
+}
+
+void TForm1::ShowMovieArea() {
+    // A loaded movie plays on black, its picture letterboxed whenever the
+    // window's size is not its own (maximised, or while a resize settles);
+    // the viewer's picture fills the size it was given. An empty window
+    // shows the form's colour.
+    const bool loaded = FMovie->State() != msClosed;
+    FMovie->SetColor(loaded ? RGB(0, 0, 0) : Color());
+    FMovie->SetKeepAspect(loaded && !FMovie->AutoClose());
 }
 
 void TForm1::SizeToVideo() {

@@ -10,6 +10,7 @@
 
 class TMovie;
 class TPlayerControls;
+class TAspectLock;
 
 class TForm1 : public TForm {
 public:
@@ -39,7 +40,8 @@ public:
 
     TMovie* Movie() const { return FMovie; }
     TPlayerControls* PlayerControls() const { return FControls; }
-    double Aspect() const { return FAspect; }
+    // Client height per pixel of client width; 0 means no lock.
+    double Aspect() const;
 
 protected:
     std::span<const TPublishedMember> PublishedMembers() const override;
@@ -47,6 +49,9 @@ protected:
 private:
     void MovieClick(TObject* sender);
     void MovieComplete(TObject* sender);
+    void MovieFailed(TObject* sender);
+    // The movie control's colour and letterboxing for what is loaded.
+    void ShowMovieArea();
     void OpenAndPlay(const std::string& path);
     // The client takes the video's size, or the largest with its ratio that
     // the screen holds.
@@ -54,8 +59,7 @@ private:
 
     TMovie* FMovie = nullptr;
     TPlayerControls* FControls = nullptr;
-    // Client height per pixel of client width; 0 means no lock.
-    double FAspect = 0;
+    TAspectLock* FAspectLock = nullptr;
 };
 
 extern TForm1* Form1;
