@@ -547,7 +547,9 @@ void TMovie::Cue(int64_t position) {
 }
 
 void TMovie::WMRecue() {
-    // Resizes come in bursts (a drag, full screen): one cue for all of them.
+    // Resizes come in bursts (a drag, full screen), each also uncovering the
+    // control: one cue for all of them, the paint's included.
+    UpdateWindow(FHandle);
     MSG later;
     while (PeekMessageW(&later, FHandle, WM_RECUE, WM_RECUE, PM_REMOVE)) {
     }

@@ -99,7 +99,10 @@ void TypeCtrlO(HWND target) {
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
     PostMessageA(target, WM_KEYDOWN, 'O', 1);
-    Application->HandleMessage(true);  // the shortcut runs here, dialog and all
+    // The shortcut runs here, dialog and all, after what was queued before.
+    MSG msg;
+    while (PeekMessageA(&msg, target, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE))
+        Application->HandleMessage(true);
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
 }
@@ -172,17 +175,38 @@ TEST_F(MainWindow, OpenAndPlaySizesTheWindowAndLocksTheRatio) {
     EXPECT_EQ(Movie->Width(), 640);
     EXPECT_EQ(Movie->Height(), 480);
 
-    // The height follows the width, an exact half going to the even side.
+    // A size the window is given (as a window manager gives it) is put right
+    // just after: the height follows the width, an exact half going to the
+    // even side.
     for (auto [width, height] : {std::pair{322, 242}, {321, 241}, {318, 238}, {500, 375}}) {
         Form1->SetClientWidth(width);
-        EXPECT_EQ(Form1->ClientHeight(), height) << width;
+        EXPECT_TRUE(PumpUntil([&] { return Form1->ClientHeight() == height; }, 2000)) << width;
         EXPECT_EQ(Movie->Height(), height) << width;
     }
-    // Dragging only the bottom edge: the height snaps back.
+    // Only the bottom edge moved: the height snaps back.
     RECT r;
     GetWindowRect(Form1->Handle(), &r);
     SetWindowPos(Form1->Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top + 60, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(Form1->ClientHeight(), 375);
+    EXPECT_TRUE(PumpUntil([&] { return Form1->ClientHeight() == 375; }, 2000));
+
+    // While the user drags, the drag rectangle itself keeps the ratio.
+    const int frameWidth = Form1->Width() - Form1->ClientWidth();
+    const int frameHeight = Form1->Height() - Form1->ClientHeight();
+    RECT drag{100, 100, 100 + 400 + frameWidth, 100 + 123 + frameHeight};
+    EXPECT_TRUE(SendMessageW(Form1->Handle(), WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&drag)));
+    EXPECT_EQ(drag.bottom - drag.top - frameHeight, 300);
+    EXPECT_EQ(drag.right - drag.left - frameWidth, 400);
+
+    // Maximised, the system's size stands and the picture is letterboxed.
+    ShowWindow(Form1->Handle(), SW_MAXIMIZE);
+    PumpFor(200);
+    const int maximisedHeight = Form1->ClientHeight();
+    PumpFor(200);
+    EXPECT_TRUE(IsZoomed(Form1->Handle()));
+    EXPECT_EQ(Form1->ClientHeight(), maximisedHeight);
+    EXPECT_TRUE(Movie->KeepAspect());
+    ShowWindow(Form1->Handle(), SW_RESTORE);
+    EXPECT_TRUE(PumpUntil([&] { return Form1->ClientHeight() == RoundHalfEven(Form1->ClientWidth() * 0.75); }, 2000));
 
     // A second file of another shape takes its own size, unbent by the first.
     Drop({TestData(kCif)});
@@ -192,15 +216,29 @@ TEST_F(MainWindow, OpenAndPlaySizesTheWindowAndLocksTheRatio) {
     EXPECT_EQ(Movie->State(), msPlaying);
 }
 
-TEST_F(MainWindow, SoundOnlyFirstLeavesTheLockOff) {
+TEST_F(MainWindow, SoundKeepsAUsableWindowWithTheLockOff) {
+    const int designedWidth = Form1->ClientWidth(), designedHeight = Form1->ClientHeight();
     Drop({TestData(kTone)});
     EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kTone + "-");
     EXPECT_EQ(Movie->VideoWidth(), 0);
+    EXPECT_FALSE(Movie->HasVideo());
     EXPECT_EQ(Form1->Aspect(), 0);
     EXPECT_EQ(Movie->State(), msPlaying);
-    // The window shrank as far as the platform lets it, and stays free: any
-    // height goes with any width.
-    EXPECT_LT(Form1->ClientWidth(), 200);
+    // The empty window's size stays, its area black.
+    EXPECT_EQ(Form1->ClientWidth(), designedWidth);
+    EXPECT_EQ(Form1->ClientHeight(), designedHeight);
+    EXPECT_EQ(Movie->Color(), RGB(0, 0, 0));
+
+    // After a video the same file keeps the video's window, not its size
+    // nor its lock.
+    Drop({TestData(kClip)});
+    Drop({TestData(kTone)});
+    EXPECT_FALSE(Movie->HasVideo());
+    EXPECT_EQ(Form1->ClientWidth(), 640);
+    EXPECT_EQ(Form1->ClientHeight(), 480);
+    EXPECT_EQ(Form1->Aspect(), 0);
+
+    // Free: any height goes with any width.
     Form1->SetClientWidth(400);
     Form1->SetClientHeight(123);
     EXPECT_EQ(Form1->ClientWidth(), 400);
@@ -209,7 +247,7 @@ TEST_F(MainWindow, SoundOnlyFirstLeavesTheLockOff) {
     EXPECT_EQ(Form1->ClientHeight(), 321);
 }
 
-TEST_F(MainWindow, FailedOpeningsStillNameTheFileAndKeepTheLastSize) {
+TEST_F(MainWindow, FailedOpeningsLeaveAnEmptyWindowAndNoFilesChangeNothing) {
     Drop({TestData(kClip)});
     ASSERT_EQ(Movie->State(), msPlaying);
 
@@ -221,22 +259,25 @@ TEST_F(MainWindow, FailedOpeningsStillNameTheFileAndKeepTheLastSize) {
         ASSERT_TRUE(PumpUntil([&] { return boxes.Count() >= 1; }, 5000));
         EXPECT_EQ(boxes.Seen()[0].Text, "このファイルは再生できません");
     }
-    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kUnplayable + "-");
+    // The title names no file that is not loaded; the size stays, unlocked.
+    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin");
     EXPECT_EQ(Movie->State(), msClosed);
     EXPECT_EQ(Form1->ClientWidth(), 640);
     EXPECT_EQ(Form1->ClientHeight(), 480);
-    EXPECT_EQ(Form1->Aspect(), 0.75);
+    EXPECT_EQ(Form1->Aspect(), 0);
 
-    // Load the clip again, then name a file that does not exist: the clip
-    // stays loaded and the step toggles it to paused.
+    // Load the clip again, then drop a name that is no file (missing, or a
+    // folder): the clip plays on under its own title.
     Drop({TestData(kClip)});
     ASSERT_EQ(Movie->State(), msPlaying);
-    std::string missing = TestData("no such file.avi");
-    Drop({missing});
-    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin -no such file.avi-");
-    EXPECT_EQ(Movie->State(), msPaused);
-    EXPECT_EQ(Form1->ClientWidth(), 640);
-    EXPECT_EQ(Form1->Aspect(), 0.75);
+    TScratchFolder folder("dropped folder");
+    for (const std::string& name : {TestData("no such file.avi"), folder.Path()}) {
+        Drop({name});
+        EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kClip + "-") << name;
+        EXPECT_EQ(Movie->State(), msPlaying) << name;
+        EXPECT_EQ(Form1->ClientWidth(), 640) << name;
+        EXPECT_EQ(Form1->Aspect(), 0.75) << name;
+    }
 }
 
 TEST_F(MainWindow, OnlyASingleDroppedFileOpens) {

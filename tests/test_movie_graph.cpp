@@ -343,17 +343,21 @@ TEST_F(MovieGraph, OpenFileRendersAndCuesTheFirstFrame) {
     EXPECT_EQ(Log.Positions, (std::vector<P>{{0, Graph.Duration}, {0, Graph.Duration}}));
     EXPECT_EQ(Boxes->Count(), 0u);
 
-    // Queries that fail leave the values the control had.
+    EXPECT_TRUE(Movie->HasVideo());
+
+    // A file without a picture (its size queries fail) has no size, whatever
+    // was open before; a duration query that fails leaves the last one.
     Graph.Duration_hr = E_NOTIMPL;
     Graph.VideoSize_hr = E_NOINTERFACE;
     Graph.IdealSize_hr = E_FAIL;
     Movie->OpenFile(File);
     EXPECT_EQ(Movie->State(), msStopped);
     EXPECT_EQ(Movie->Duration(), 25000000);
-    EXPECT_EQ(Movie->VideoWidth(), 640);
-    EXPECT_EQ(Movie->VideoHeight(), 480);
-    EXPECT_EQ(Movie->MinIdealWidth(), 16);
-    EXPECT_EQ(Movie->MaxIdealHeight(), 960);
+    EXPECT_EQ(Movie->VideoWidth(), 0);
+    EXPECT_EQ(Movie->VideoHeight(), 0);
+    EXPECT_EQ(Movie->MinIdealWidth(), 0);
+    EXPECT_EQ(Movie->MaxIdealHeight(), 0);
+    EXPECT_FALSE(Movie->HasVideo());
 }
 
 // DirectShow gets the name in UTF-16, every character of it, whatever the
@@ -557,13 +561,24 @@ TEST_F(MovieGraph, OwnPositionHandlerGetsEveryTick) {
     EXPECT_TRUE(Timer->Enabled());
 }
 
-TEST_F(MovieGraph, VolumeIsClampedAndAppliedOnlyWithAGraph) {
+TEST_F(MovieGraph, VolumeIsClampedAndReachesTheGraphOnlyWhilePlaying) {
     Movie->SetVolume(-5);
     EXPECT_EQ(Movie->Volume(), 0);
     Movie->SetVolume(12);
     EXPECT_EQ(Movie->Volume(), 7);
-    ASSERT_TRUE(Movie->BuildGraph());
-    EXPECT_TRUE(Graph.Volumes.empty()) << "a new graph keeps DirectShow's own volume";
+    Open();
+    EXPECT_TRUE(Graph.Volumes.empty()) << "a new graph keeps DirectShow's own volume until it plays";
+    // A level chosen on a still picture must not move it: the graph hears of
+    // it when it runs, just before.
+    Movie->SetVolume(3);
+    EXPECT_TRUE(Graph.Volumes.empty());
+    Movie->PlayPause();
+    EXPECT_EQ(Graph.Volumes, std::vector<LONG>{VolumeTable[3]});
+    const auto& calls = Graph.Plan.Calls();
+    auto volume = std::find(calls.begin(), calls.end(), "IBasicAudio::put_Volume");
+    EXPECT_LT(volume, std::find(volume, calls.end(), "IMediaControl::Run"));
+
+    Graph.Volumes.clear();
     for (int level = -5; level <= 12; ++level)
         Movie->SetVolume(level);
     // The table's levels are pinned in test_directshow.
@@ -572,6 +587,12 @@ TEST_F(MovieGraph, VolumeIsClampedAndAppliedOnlyWithAGraph) {
     expected.insert(expected.end(), 5, VolumeTable[7]);
     EXPECT_EQ(Graph.Volumes, expected);
     EXPECT_EQ(Movie->Volume(), 7);
+
+    Movie->PlayPause();
+    Graph.Volumes.clear();
+    Movie->SetVolume(2);
+    EXPECT_TRUE(Graph.Volumes.empty()) << "paused";
+    EXPECT_EQ(Movie->Volume(), 2);
 }
 
 TEST_F(MovieGraph, VideoFollowsTheControlOnlyWhileLoaded) {
@@ -657,6 +678,74 @@ TEST_F(MovieGraph, EndOfStreamWithAutoCloseCompletesAfterTheRewind) {
     Notify();
     EXPECT_EQ(Graph.StopCalls, stops);
     EXPECT_EQ(Log.Completes, 2);
+}
+
+namespace {
+constexpr LONGLONG kSecond = 10000000;
+}  // namespace
+
+TEST_F(MovieGraph, AHeldPictureIsCuedAgainOnceAfterResizesAndExposure) {
+    Open();
+    Movie->PlayPause();
+    // Playing: the renderer draws every frame itself.
+    Movie->SetBounds(0, 0, 300, 200);
+    PumpFor(50);
+    EXPECT_EQ(Graph.GetStateCalls, 0);
+
+    Movie->PlayPause();
+    ASSERT_EQ(Movie->State(), msPaused);
+    Graph.Current = 7 * kSecond;
+    Graph.Seeks.clear();
+    // A burst of sizes (a drag, full screen) and an uncovering: one cue, at
+    // the paused place, once the burst is over.
+    Movie->SetBounds(0, 0, 400, 300);
+    Movie->SetBounds(0, 0, 640, 480);
+    RedrawWindow(Movie->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(Graph.Seeks.empty()) << "cued while the burst went on";
+    PumpFor(50);
+    EXPECT_EQ(Graph.Seeks, std::vector<LONGLONG>{7 * kSecond});
+    EXPECT_EQ(Graph.GetStateCalls, 1);
+    EXPECT_EQ(Movie->State(), msPaused);
+    EXPECT_EQ(Graph.RunCalls, 1) << "still paused";
+
+    // Stopped at the start after the end, the same; closed, nothing.
+    Movie->Stop();
+    Graph.Current = 0;
+    Graph.Seeks.clear();
+    Movie->SetBounds(0, 0, 320, 240);
+    PumpFor(50);
+    EXPECT_EQ(Graph.Seeks, std::vector<LONGLONG>{0});
+    Movie->ReleaseGraph();
+    Movie->SetBounds(0, 0, 200, 100);
+    PumpFor(50);
+    EXPECT_EQ(Graph.Seeks, std::vector<LONGLONG>{0});
+}
+
+TEST_F(MovieGraph, APlaybackErrorIsReportedLikeAFileThatCannotPlay) {
+    for (long code : {EC_ERRORABORT, EC_ERRORABORTEX, EC_STREAM_ERROR_STOPPED}) {
+        Boxes->Clear();
+        Open();
+        Movie->PlayPause();
+        Graph.QueueEvent(code);
+        Notify();
+        ExpectBoxes({"このファイルは再生できません"});
+        EXPECT_EQ(Movie->State(), msClosed) << code;
+        EXPECT_EQ(Graph.Refs, 1) << "graph still held after " << code;
+        EXPECT_EQ(Graph.Outstanding, 0) << code;
+        // Later notifications of the same failure ask nothing more.
+        int fetched = Graph.GetEventCalls;
+        Notify();
+        EXPECT_EQ(Graph.GetEventCalls, fetched);
+    }
+    EXPECT_EQ(Log.Failures, 3);
+    EXPECT_EQ(Log.Completes, 0);
+    // Other events are only fetched and freed.
+    Open();
+    Movie->PlayPause();
+    Graph.QueueEvent(EC_PAUSED);
+    Notify();
+    EXPECT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(Log.Failures, 3);
 }
 
 TEST_F(MovieGraph, LateOrUnwantedNotificationsDoNothing) {
@@ -838,8 +927,6 @@ TEST_F(MovieGraph, TerminatingWhileRenderingGivesTheGraphUpUntouched) {
 // ------------------------------------------------------------ player keys
 
 namespace {
-constexpr LONGLONG kSecond = 10000000;
-
 // A key typed in the window, through the application's shortcut filter.
 bool Press(TWinControl* window, const char* keys) {
     TShortCut shortCut = TextToShortCut(keys);
@@ -900,10 +987,17 @@ TEST_F(MovieGraph, KeysSeekWithinTheMovieAndPastTheEndFinishIt) {
     ASSERT_EQ(Movie->State(), msPaused);
     Graph.Current = 20 * kSecond;
     int runs = Graph.RunCalls;
+    size_t before = Graph.Plan.Calls().size();
     Press(Movie, "Right");
     EXPECT_EQ(Graph.Seeks.back(), 25 * kSecond);
     EXPECT_EQ(Movie->State(), msPaused);
     EXPECT_EQ(Graph.RunCalls, runs);
+    // The key returns once the frame there is cued, not before: otherwise
+    // the picture shows the frame of the seek before.
+    std::vector<std::string> seek(Graph.Plan.Calls().begin() + before, Graph.Plan.Calls().end());
+    EXPECT_EQ(seek, (std::vector<std::string>{"IMediaSeeking::GetPositions", "IMediaControl::Stop",
+                                              "IMediaSeeking::SetPositions", "IMediaControl::Pause",
+                                              "IMediaControl::GetState"}));
     size_t seeks = Graph.Seeks.size();
     EnableWindow(Host->Handle(), FALSE);
     EXPECT_FALSE(Press(Movie, "Right"));
@@ -920,6 +1014,7 @@ TEST_F(MovieGraph, KeysSeekWithinTheMovieAndPastTheEndFinishIt) {
 TEST_F(MovieGraph, VolumeKeysWheelAndMuteKeepTheLevelForTheNextFile) {
     auto controls = std::make_unique<TPlayerControls>(Host, Movie);
     Open();
+    Movie->PlayPause();
     Graph.Volumes.clear();
     Press(Movie, "Down");
     Press(Movie, "Down");
@@ -940,10 +1035,30 @@ TEST_F(MovieGraph, VolumeKeysWheelAndMuteKeepTheLevelForTheNextFile) {
     EXPECT_EQ(Movie->Volume(), 5);
     SendMessageA(Movie->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
     EXPECT_EQ(Movie->Volume(), 6) << "the picture hands the wheel to the window";
-    // The next file's graph plays at that level.
+
+    // Muted, a step unmutes and counts from the level the mute kept; so does
+    // the wheel. M after such a step mutes that new level.
+    struct TStep {
+        const char* Key;
+        int Level;
+        bool Muted;
+    };
+    for (TStep step : {TStep{"M", 0, true}, {"Up", 7, false}, {"M", 0, true}, {"Down", 6, false}, {"M", 0, true},
+                       {"M", 6, false}, {"Down", 5, false}, {"M", 0, true}}) {
+        Press(Movie, step.Key);
+        EXPECT_EQ(Movie->Volume(), step.Level) << step.Key;
+        EXPECT_EQ(controls->Muted(), step.Muted) << step.Key;
+    }
+    SendMessageA(Host->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(Movie->Volume(), 6) << "the wheel unmutes from the kept 5";
+    EXPECT_FALSE(controls->Muted());
+
+    // The next file's graph plays at that level, from its first run.
     Graph.Volumes.clear();
     Movie->OpenFile(File);
     controls->MovieOpened();
+    EXPECT_TRUE(Graph.Volumes.empty());
+    Movie->PlayPause();
     EXPECT_EQ(Graph.Volumes, std::vector<LONG>{VolumeTable[6]});
 }
 

@@ -71,6 +71,7 @@ void TForm1::FormCreate(TObject*) {
     FMovie->SetOnFailed(Bind<&TForm1::MovieFailed>(this));
     FControls = new TPlayerControls(this, FMovie);
     FAspectLock = new TAspectLock(this, [this] { return FControls->FullScreen().Active(); });
+    FEmptyCaption = Caption();
 
     if (ParamCount() < 1 || !FileExists(ParamStr(1)))
         return;
@@ -129,7 +130,7 @@ void TForm1::MovieFailed(TObject*) {
     // with the exit code of a file it could not play.
     FControls->FullScreen().Leave();
     FAspectLock->SetAspect(0);
-    SetCaption(Application->Title);
+    SetCaption(FEmptyCaption);
     ShowMovieArea();
     if (FMovie->AutoClose()) {
         Application->ExitCode = 1;

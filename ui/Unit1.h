@@ -60,6 +60,8 @@ private:
     TMovie* FMovie = nullptr;
     TPlayerControls* FControls = nullptr;
     TAspectLock* FAspectLock = nullptr;
+    // The title of the window with nothing loaded.
+    std::string FEmptyCaption;
 };
 
 extern TForm1* Form1;

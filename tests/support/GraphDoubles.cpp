@@ -297,12 +297,14 @@ HRESULT TFakeGraph::RenderFile(LPCWSTR file, LPCWSTR playList) {
 HRESULT TFakeGraph::Run() {
     ++RunCalls;
     Stopped = false;
+    Running = true;
     return Call(Plan, "IMediaControl::Run", S_OK);
 }
 
 HRESULT TFakeGraph::Pause() {
     ++PauseCalls;
     Stopped = false;
+    Running = false;
     return Call(Plan, "IMediaControl::Pause", S_OK);
 }
 
@@ -310,9 +312,19 @@ HRESULT TFakeGraph::Stop() {
     EXPECT_FALSE(Rendering) << "graph stopped while RenderFile runs";
     ++StopCalls;
     Stopped = true;
+    Running = false;
     if (OnStop)
         OnStop();
     return Call(Plan, "IMediaControl::Stop", S_OK);
+}
+
+HRESULT TFakeGraph::GetState(LONG timeout, OAFilterState* state) {
+    EXPECT_FALSE(Rendering) << "state asked for while RenderFile runs";
+    EXPECT_GT(timeout, 0) << "a wait that cannot see the frame arrive";
+    EXPECT_LE(timeout, 1000) << "the window would hang on a filter that never cues";
+    ++GetStateCalls;
+    return Call(Plan, "IMediaControl::GetState", S_OK,
+                [&] { *state = Stopped ? State_Stopped : Running ? State_Running : State_Paused; });
 }
 
 HRESULT TFakeGraph::GetDuration(LONGLONG* duration) {

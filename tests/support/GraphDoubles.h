@@ -152,7 +152,9 @@ struct TFakeGraph : StubGraphBuilder,
     DWORD RenderThread = 0;
     APTTYPE RenderApartment = APTTYPE_CURRENT;
     bool Stopped = true;  // a new graph is stopped
+    bool Running = false;
     int RunCalls = 0, PauseCalls = 0, StopCalls = 0;
+    int GetStateCalls = 0;  // each a wait for the state asked for
     std::vector<LONGLONG> Seeks;
     int GetPositionsCalls = 0;
     std::vector<LONG> Volumes;
@@ -188,6 +190,7 @@ struct TFakeGraph : StubGraphBuilder,
     HRESULT STDMETHODCALLTYPE Run() override;
     HRESULT STDMETHODCALLTYPE Pause() override;
     HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE GetState(LONG timeout, OAFilterState* state) override;
 
     HRESULT STDMETHODCALLTYPE GetDuration(LONGLONG* duration) override;
     HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override;

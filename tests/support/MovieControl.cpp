@@ -17,6 +17,7 @@ TTimer* FindTimer(TComponent* owner) {
 void TMovieEvents::Watch(TMovie* movie) {
     movie->SetOnPosition(Bind<&TMovieEvents::Position>(this));
     movie->SetOnComplete(Bind<&TMovieEvents::Complete>(this));
+    movie->SetOnFailed(Bind<&TMovieEvents::Failed>(this));
 }
 
 void TMovieEvents::Complete(TObject* sender) {

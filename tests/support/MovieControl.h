@@ -21,11 +21,13 @@ struct TMovieEvents {
     int Completes = 0;
     TObject* CompleteSender = nullptr;
     int Clicks = 0;
+    int Failures = 0;
     std::function<void()> InComplete;  // runs inside OnComplete
 
-    // Takes the control's OnPosition and OnComplete.
+    // Takes the control's OnPosition, OnComplete and OnFailed.
     void Watch(TMovie* movie);
     void Position(int64_t position, int64_t duration) { Positions.push_back({position, duration}); }
     void Complete(TObject* sender);
     void Click(TObject*) { ++Clicks; }
+    void Failed(TObject*) { ++Failures; }
 };
