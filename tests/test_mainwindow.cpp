@@ -387,6 +387,44 @@ TEST(ScreenFit, LargestClientWithTheVideosRatioInsideTheWorkArea) {
         }
 }
 
+TEST(ScreenFit, ADragRectangleKeepsTheRatioAndTheFixedSides) {
+    const double aspect = 0.75;
+    const int fw = 8, fh = 46;  // frame around the client
+    auto client = [&](const TArea& r) { return std::pair{r.Width() - fw, r.Height() - fh}; };
+    const TArea start{100, 100, 100 + 400 + fw, 100 + 123 + fh};
+    // Sides and the bottom corners: the width leads, the top stays.
+    for (int edge : {seLeft, seRight, seBottomLeft, seBottomRight}) {
+        TArea r = LockSizingRect(start, edge, fw, fh, aspect);
+        EXPECT_EQ(client(r), std::pair(400, 300)) << edge;
+        EXPECT_EQ(r.Top, 100) << edge;
+        EXPECT_EQ(r.Left, 100) << edge;
+    }
+    // The top and bottom edges: the height leads, the width follows on the
+    // right; the top edge keeps the bottom where it is.
+    TArea r = LockSizingRect(start, seBottom, fw, fh, aspect);
+    EXPECT_EQ(client(r), std::pair(164, 123));
+    EXPECT_EQ(r.Left, 100);
+    r = LockSizingRect(start, seTop, fw, fh, aspect);
+    EXPECT_EQ(client(r), std::pair(164, 123));
+    EXPECT_EQ(r.Bottom, start.Bottom);
+    // The top corners keep the opposite bottom corner.
+    r = LockSizingRect(start, seTopLeft, fw, fh, aspect);
+    EXPECT_EQ(client(r), std::pair(400, 300));
+    EXPECT_EQ(r.Right, start.Right);
+    EXPECT_EQ(r.Bottom, start.Bottom);
+    // An exact half rounds to even, as the lock does; nothing collapses; no
+    // lock or an unknown edge leaves the rectangle alone.
+    EXPECT_EQ(client(LockSizingRect({0, 0, 322 + fw, 10}, seRight, fw, fh, aspect)).second, 242);
+    EXPECT_EQ(client(LockSizingRect({0, 0, 0, 0}, seBottomRight, fw, fh, aspect)), std::pair(1, 1));
+    EXPECT_EQ(client(LockSizingRect({0, 0, fw, 1000}, seBottom, fw, fh, 1e-9)).first, 1 << 16) << "bounded";
+    for (auto [edge, a] : {std::pair{0, aspect}, {9, aspect}, {seRight, 0.0}, {seRight, -1.0}}) {
+        TArea same = LockSizingRect(start, edge, fw, fh, a);
+        EXPECT_TRUE(same.Left == start.Left && same.Top == start.Top && same.Right == start.Right &&
+                    same.Bottom == start.Bottom)
+            << edge << " " << a;
+    }
+}
+
 // A name in several scripts, picked in the open dialog.
 TEST_F(MainWindow, TheDialogTakesNamesInAnyScript) {
     TScratchFolder folder("Видео 表");

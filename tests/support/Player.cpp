@@ -134,34 +134,44 @@ bool TPlayerProcess::Running() {
     return FInfo.hProcess && WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-std::unique_ptr<TPlayerProcess> RunRefusedTwice(const std::string& arguments,
-                                                const std::function<void(HWND box, int index)>& check) {
+std::optional<DWORD> RunRefused(const std::string& arguments, const std::function<void(HWND box)>& check) {
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        auto player = std::make_unique<TPlayerProcess>(arguments);
-        int answered = 0;
-        for (; answered < 2; ++answered) {
-            HWND box = player->WaitForMessageBox(30000);
-            if (!box)
-                break;
-            check(box, answered);
-            if (!PressButton(box, "OK"))
-                break;
-            for (int wait = 0; wait < 100 && IsWindow(box); ++wait)
-                Sleep(50);
+        TPlayerProcess player(arguments);
+        HWND box = player.WaitForMessageBox(30000);
+        if (!box) {
+            if (attempt == 1 && player.Running()) {
+                std::printf(
+                    "[ platform ] no refusal within 30 s, the player still running: the platform's parser "
+                    "hang; trying once more\n");
+                continue;  // the player is ended with its object
+            }
+            ADD_FAILURE() << "the refusal did not come";
+            return std::nullopt;
         }
-        if (answered == 2)
-            return player;
-        if (attempt == 1 && player->Running()) {
-            std::printf(
-                "[ platform ] no refusal %d within 30 s, the player still running: the platform's "
-                "parser hang; trying once more\n",
-                answered + 1);
-            continue;  // the player is ended with its object
+        check(box);
+        if (!PressButton(box, "OK")) {
+            ADD_FAILURE() << "the refusal could not be answered";
+            return std::nullopt;
         }
-        ADD_FAILURE() << "refusal " << answered + 1 << " did not come";
-        return nullptr;
+        // Then the player ends by itself, with nothing more to say.
+        ULONGLONG deadline = GetTickCount64() + Scaled(30000);
+        while (player.Running() && GetTickCount64() < deadline) {
+            if (HWND again = player.WaitForMessageBox(0); again && again != box && IsWindowVisible(again)) {
+                TMessageBoxInfo msg;
+                ReadMessageBox(again, msg);
+                ADD_FAILURE() << "a second message: " << msg.Text;
+                PressButton(again, "OK");
+            }
+            Sleep(50);
+        }
+        DWORD code = 0;
+        if (!player.WaitForExit(0, &code)) {
+            ADD_FAILURE() << "the player stayed after its refusal";
+            return std::nullopt;
+        }
+        return code;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 void TUnmanagedPlayer::SetUp() {
