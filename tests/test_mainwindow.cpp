@@ -399,13 +399,13 @@ TEST(ScreenFit, ADragRectangleKeepsTheRatioAndTheFixedSides) {
         EXPECT_EQ(r.Top, 100) << edge;
         EXPECT_EQ(r.Left, 100) << edge;
     }
-    // The top and bottom edges: the height leads, the width follows on the
-    // right; the top edge keeps the bottom where it is.
+    // The top and bottom edges alone: the height snaps back to the width's;
+    // the top edge keeps the bottom where it is.
     TArea r = LockSizingRect(start, seBottom, fw, fh, aspect);
-    EXPECT_EQ(client(r), std::pair(164, 123));
-    EXPECT_EQ(r.Left, 100);
+    EXPECT_EQ(client(r), std::pair(400, 300));
+    EXPECT_EQ(r.Top, 100);
     r = LockSizingRect(start, seTop, fw, fh, aspect);
-    EXPECT_EQ(client(r), std::pair(164, 123));
+    EXPECT_EQ(client(r), std::pair(400, 300));
     EXPECT_EQ(r.Bottom, start.Bottom);
     // The top corners keep the opposite bottom corner.
     r = LockSizingRect(start, seTopLeft, fw, fh, aspect);
@@ -416,7 +416,8 @@ TEST(ScreenFit, ADragRectangleKeepsTheRatioAndTheFixedSides) {
     // lock or an unknown edge leaves the rectangle alone.
     EXPECT_EQ(client(LockSizingRect({0, 0, 322 + fw, 10}, seRight, fw, fh, aspect)).second, 242);
     EXPECT_EQ(client(LockSizingRect({0, 0, 0, 0}, seBottomRight, fw, fh, aspect)), std::pair(1, 1));
-    EXPECT_EQ(client(LockSizingRect({0, 0, fw, 1000}, seBottom, fw, fh, 1e-9)).first, 1 << 16) << "bounded";
+    EXPECT_EQ(client(LockSizingRect({0, 0, 100000, 10}, seRight, fw, fh, 1000.0)), std::pair(1 << 16, 1 << 16))
+        << "bounded";
     for (auto [edge, a] : {std::pair{0, aspect}, {9, aspect}, {seRight, 0.0}, {seRight, -1.0}}) {
         TArea same = LockSizingRect(start, edge, fw, fh, a);
         EXPECT_TRUE(same.Left == start.Left && same.Top == start.Top && same.Right == start.Right &&

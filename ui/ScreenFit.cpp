@@ -51,17 +51,11 @@ TArea LockSizingRect(const TArea& window, int edge, int frameWidth, int frameHei
     frameWidth = Clamp(frameWidth, 0, MaxSide);
     frameHeight = Clamp(frameHeight, 0, MaxSide);
     int clientWidth = Clamp(window.Width() - frameWidth, 1, MaxSide);
-    int clientHeight = Clamp(window.Height() - frameHeight, 1, MaxSide);
-    if (edge == seTop || edge == seBottom) {
-        // The width that gives this height back when the lock rounds it.
-        clientWidth = Side(clientHeight / aspect);
-        r.Right = r.Left + clientWidth + frameWidth;
-    } else if (edge == seLeft || edge == seTopLeft || edge == seBottomLeft) {
+    if (edge == seLeft || edge == seTopLeft || edge == seBottomLeft)
         r.Left = r.Right - (clientWidth + frameWidth);
-    } else {
+    else
         r.Right = r.Left + clientWidth + frameWidth;
-    }
-    clientHeight = Side(clientWidth * aspect);
+    const int clientHeight = Side(clientWidth * aspect);
     if (edge == seTop || edge == seTopLeft || edge == seTopRight)
         r.Top = r.Bottom - (clientHeight + frameHeight);
     else

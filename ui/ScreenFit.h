@@ -28,9 +28,9 @@ enum TSizingEdge { seLeft = 1, seRight, seTop, seTopLeft, seTopRight, seBottom, 
 
 // The window rectangle a drag of the given edge or corner must become so that
 // the client keeps height = width x aspect (rounded as the aspect lock
-// rounds). A side edge sets the width and the height follows, moving the
-// bottom; the top or bottom edge sets the height and the width follows,
-// moving the right side; a corner follows the width and keeps the opposite
-// corner where it is. Sizes never go below one client pixel. An aspect of 0
-// or less, or an unknown edge, leaves the rectangle as it is.
+// rounds). The height always follows the width: a side edge or a corner sets
+// the width and the opposite corner stays where it is; the top or bottom edge
+// alone changes nothing. Sizes stay between one client pixel and far beyond
+// any screen. An aspect of 0 or less, or an unknown edge, leaves the
+// rectangle as it is.
 TArea LockSizingRect(const TArea& window, int edge, int frameWidth, int frameHeight, double aspect);

@@ -68,6 +68,26 @@ def is_playing(rect, within=1.0):
     return False
 
 
+def shows_picture(rect):
+    """True when the area shows a test picture: many colours, where an empty
+    window's grey, a lost picture's black or a blank rectangle have one."""
+    pixels, stride, channels = capture(rect)
+    colours = set()
+    for row in range(0, len(pixels) // stride, 3):
+        base = row * stride
+        for col in range(0, (stride // channels) - 1, 3):
+            i = base + col * channels
+            colours.add((pixels[i] >> 5, pixels[i + 1] >> 5, pixels[i + 2] >> 5))
+    return len(colours) >= 6
+
+
+def quarter(rect):
+    """The bottom-right quarter of a rectangle: where a picture drawn at the
+    old size leaves the new area empty."""
+    l, t, r, b = rect
+    return ((l + r) // 2, (t + b) // 2, r, b)
+
+
 def stands_still(rect, over=1.0):
     before = capture(rect)
     time.sleep(over)
@@ -266,6 +286,46 @@ class DesktopTest(BareDisplayTest):
         self.assertEqual(w, 720)
         self.assertEqual(h, 540)
 
+    def test_a_paused_picture_follows_seeks_and_window_changes(self):
+        main = self.open_path(clips()["long"], (320, 240))
+        rect = client_rect(main)
+        self.player.focus()
+        key("space")
+        time.sleep(0.5)
+        self.assertTrue(stands_still(rect), "Space did not pause")
+        paused = capture(rect)
+        # Each seek shows the frame it went to, not the one of the seek before.
+        key("Right")
+        time.sleep(1.0)
+        ahead = capture(rect)
+        self.assertGreater(difference(paused, ahead), 0.01, "Right while paused left the picture where it was")
+        self.assertTrue(stands_still(rect, 0.5), "a seek while paused set the movie going")
+        key("Left")
+        time.sleep(1.0)
+        self.assertGreater(difference(ahead, capture(rect)), 0.01, "Left while paused showed the frame before")
+        # The volume keys leave the picture where it is.
+        still = capture(rect)
+        key("Up")
+        key("Down")
+        time.sleep(1.0)
+        self.assertLessEqual(difference(still, capture(rect)), 0.01, "a volume key moved the paused picture")
+
+        # Wider by the right edge: the picture is drawn again at the new size.
+        l, t, r, b = main["window"]
+        drag((r - 2, (t + b) // 2), (r + 158, (t + b) // 2))
+        wider = wait_for("the window to widen", lambda: (lambda w: w if client_size(w)[0] > 400 else None)(
+            self.player.main_window()))
+        wait_for("the paused picture at the new size", lambda: shows_picture(quarter(client_rect(
+            self.player.main_window()))))
+        # Full screen: the picture letterboxed on black; back: at the window's size.
+        key("F11")
+        self.player.wait_main_window(lambda w: tuple(w["window"]) == SCREEN, "full screen")
+        wait_for("the paused picture in full screen", lambda: shows_picture((256, 205, 1024, 819)))
+        key("F11")
+        back = self.player.wait_main_window(lambda w: w["window"] == wider["window"], "the window from before")
+        wait_for("the paused picture after full screen", lambda: shows_picture(quarter(client_rect(back))))
+        self.assertTrue(stands_still(client_rect(back), 0.5), "the window changes set the movie going")
+
     def test_double_click_goes_full_screen_and_esc_restores_the_window(self):
         main = self.open_path(clips()["long"], (320, 240))
         check_full_screen_and_back(self, self.player, main)
@@ -376,6 +436,64 @@ class WindowManagerTest(unittest.TestCase):
         self.assertEqual(player.wait(timeout=TIMEOUT), 0)
 
 
+    def x_window(self, title):
+        return wait_for("the window named " + title, lambda: x_tool(
+            self.env, "xdotool", "search", "--onlyvisible", "--name", "^" + re.escape(title) + "$").split())[0]
+
+    def x_geometry(self, window):
+        g = dict(line.split("=", 1) for line in x_tool(self.env, "xdotool", "getwindowgeometry", "--shell",
+                                                         window).split())
+        return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+
+    def x_picture_shown(self, window):
+        """The window's area on the screen shows a picture, not a flat colour."""
+        x, y, w, h = self.x_geometry(window)
+        crop = "%dx%d+%d+%d" % (w, h - 30, x, y + 30)  # below the menu bar
+        spread = x_tool(self.env, "import", "-window", "root", "-crop", crop, "-colorspace", "gray",
+                        "-format", "%[fx:standard_deviation]", "info:").strip()
+        return spread and float(spread) > 0.1
+
+    def test_the_manager_resizes_a_paused_window_and_the_picture_and_ratio_hold(self):
+        player = subprocess.Popen([WINE_RUN, EXE], env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (player.poll() is None and player.terminate(), player.wait()))
+        empty = self.x_window("Pelorin")
+        x_tool(self.env, "xdotool", "windowactivate", "--sync", empty)
+        x_tool(self.env, "xdotool", "key", "ctrl+o")
+        time.sleep(2)
+        x_tool(self.env, "xdotool", "type", "--delay", "20", windows_path(clips()["long"]))
+        x_tool(self.env, "xdotool", "key", "Return")
+        window = self.x_window("Pelorin -long.avi-")
+        # The empty window is as wide as the clip, not as high.
+        x, y, width, height = wait_for("the video's size", lambda: (lambda g: g if g[2] == 320 and g[3] > 250
+                                                                    else None)(self.x_geometry(window)))
+        menu = height - 240
+        x_tool(self.env, "xdotool", "key", "space")
+        time.sleep(0.5)
+
+        # The manager gives it another size: the height follows the width.
+        for w, h in ((400, 500), (560, 200)):
+            x_tool(self.env, "xdotool", "windowsize", window, str(w), str(h))
+            wait_for("the ratio after %d x %d" % (w, h), lambda: (lambda g: g[2] == w and g[3] == round(
+                w * 0.75) + menu)(self.x_geometry(window)))
+            wait_for("the paused picture at %d x %d" % (w, h), lambda: self.x_picture_shown(window))
+        # Minimised and restored: the paused picture comes back.
+        x_tool(self.env, "xdotool", "windowminimize", "--sync", window)
+        time.sleep(0.5)
+        x_tool(self.env, "xdotool", "windowactivate", "--sync", window)
+        wait_for("the paused picture after restoring", lambda: self.x_picture_shown(window))
+
+        # Alt with a right-drag resizes through the manager, and leaves the
+        # menu bar active: a close request from another program still ends it.
+        x, y, width, height = self.x_geometry(window)
+        x_tool(self.env, "xdotool", "mousemove", str(x + width - 20), str(y + height - 20), "keydown", "alt",
+               "mousedown", "3", "mousemove_relative", "--", "-40", "60", "mouseup", "3", "keyup", "alt")
+        time.sleep(1)
+        subprocess.run([WINE_RUN, "taskkill", "/IM", os.path.basename(EXE)], env=self.env, timeout=TIMEOUT,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.assertEqual(player.wait(timeout=TIMEOUT), 0)
+
+
 def check_full_screen_and_back(test, player, main):
     """A double-click on the moving picture: the whole screen, the picture still
     moving; Esc: exactly the window from before, moving on."""
@@ -401,12 +519,6 @@ def xdotool_double_click(x, y):
 
 class ViewerTest(BareDisplayTest):
     """The viewer mode: the program started with a file (and a place)."""
-
-    @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        if hasattr(clips, "made"):
-            shutil.rmtree(clips.made["folder"], ignore_errors=True)
 
     def start(self, path, *args):
         started = time.monotonic()
@@ -451,6 +563,11 @@ class ViewerTest(BareDisplayTest):
         player, main = self.start(clips()["large"], "0", "0", "1920", "1080")
         self.assertEqual(client_size(main), (1920, 1080))
         self.assertEqual(main["window"][:2], [0, 0])
+
+
+def tearDownModule():
+    if hasattr(clips, "made"):
+        shutil.rmtree(clips.made["folder"], ignore_errors=True)
 
 
 if __name__ == "__main__":
