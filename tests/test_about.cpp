@@ -17,7 +17,7 @@
 #include "ui/UAbout.h"
 
 namespace {
-const char kCopyright[] = "Copyright (C) 2026 Pelorin の開発者たち";
+const char kCopyright[] = "Copyright (c) 2026 Pelorin の開発者たち";
 const char kComments[] = "DirectShow 宣言 / ﾌｧｲﾙﾄﾞﾛｯﾌﾟｺﾝﾎﾟｰﾈﾝﾄ Ver1.00";
 
 // A library made by the test build with a version resource (or none).

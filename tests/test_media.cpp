@@ -185,6 +185,17 @@ void WriteResultsTable() {
     }
     std::fprintf(f,
                  U8(u8"# What plays\n\n"
+                    "The table below is Wine's and GStreamer's, not Windows': under Wine, DirectShow\n"
+                    "decodes through GStreamer, which reads far more formats than Windows does as it\n"
+                    "ships.\n\n"
+                    "## On Windows as it ships\n\n"
+                    "Microsoft's \"Supported Formats in DirectShow\" lists what DirectShow opens on a\n"
+                    "stock Windows: ASF (WMV, WMA), AVI, WAV, AIFF, AU, MIDI, MPEG-1 and MP3. An AVI\n"
+                    "file's picture shows only where its codec is installed. MP4, MKV and WebM open\n"
+                    "only once a DirectShow splitter and decoder pack is installed, such as LAV\n"
+                    "Filters (its 32-bit filters, for the 32-bit product); without one the player\n"
+                    "says \"このファイルは再生できません\".\n\n"
+                    "## Under Wine and GStreamer\n\n"
                     "Written by the media test (`scripts/test -R media`) from its last complete run:\n"
                     "every file below was played by `Pelorin.exe` in the viewer mode (`Pelorin.exe file`),\n"
                     "%s,\n"

@@ -239,7 +239,7 @@ TEST(AnyCodePage, AboutBoxCaptionAndLabelsAreJapanese) {
     HWND about = WaitForWindowOf(player.ProcessId(), L"Pelorin.TForm", "バージョン情報");
     ASSERT_NE(about, nullptr) << "no About box";
     const std::vector<std::string> labels = ChildTexts(about);
-    for (const char* text : {"Pelorin", "Ver.0.92.0.18", "Copyright (C) 2026 Pelorin の開発者たち",
+    for (const char* text : {"Pelorin", "Ver.0.92.0.18", "Copyright (c) 2026 Pelorin の開発者たち",
                              "DirectShow 宣言 / ﾌｧｲﾙﾄﾞﾛｯﾌﾟｺﾝﾎﾟｰﾈﾝﾄ Ver1.00", "を使っています", "OK"})
         EXPECT_TRUE(Contains(labels, text)) << text << " is not among " << testing::PrintToString(labels);
     if (GetACP() == 932) {
@@ -249,7 +249,7 @@ TEST(AnyCodePage, AboutBoxCaptionAndLabelsAreJapanese) {
         std::vector<std::string> ansi;
         for (HWND child : children)
             ansi.push_back(AnsiText(child));
-        EXPECT_TRUE(Contains(ansi, "Copyright (C) 2026 Pelorin \x82\xCC\x8AJ\x94\xAD\x8E\xD2\x82\xBD\x82\xBF"));
+        EXPECT_TRUE(Contains(ansi, "Copyright (c) 2026 Pelorin \x82\xCC\x8AJ\x94\xAD\x8E\xD2\x82\xBD\x82\xBF"));
         EXPECT_TRUE(Contains(ansi,
                              "DirectShow \x90\xE9\x8C\xBE / "
                              "\xCC\xA7\xB2\xD9\xC4\xDE\xDB\xAF\xCC\xDF\xBA\xDD\xCE\xDF\xB0\xC8\xDD\xC4 Ver1.00"));
