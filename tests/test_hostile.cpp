@@ -210,10 +210,7 @@ void Check(const TInput& input) {
     const bool played =
         run.Boxes.empty() && run.EndedByItself && run.ExitCode == 0 && (!run.WindowSeen || IsViewer(run.Window));
     const bool ignored = run.Boxes.empty() && !run.EndedByItself && run.WindowSeen && !IsViewer(run.Window);
-    const char* outcome = played                  ? "played"
-                          : refused               ? "refused"
-                          : ignored               ? "ignored"
-                                                  : "other";
+    const char* outcome = played ? "played" : refused ? "refused" : ignored ? "ignored" : "other";
     std::printf("[ hostile  ] %-34s expected %-16s -> %-12s (%s)\n", input.Label.c_str(), Name(input.Expected), outcome,
                 Describe(run).c_str());
     std::fflush(stdout);
@@ -221,8 +218,8 @@ void Check(const TInput& input) {
     ASSERT_TRUE(run.Started) << "the player did not start: " << input.Arguments;
     EXPECT_FALSE(ReportsACrash(run.Output)) << "the player reported an error:\n" << run.Output;
     ASSERT_TRUE(run.Exited) << "the player hung and was ended: " << Describe(run);
-    EXPECT_EQ(run.ExitCode, refused ? 1u : 0u) << std::hex << "exit code 0x" << run.ExitCode
-                                               << " (an unhandled exception ends a process with its code)";
+    EXPECT_EQ(run.ExitCode, refused ? 1u : 0u)
+        << std::hex << "exit code 0x" << run.ExitCode << " (an unhandled exception ends a process with its code)";
     ASSERT_TRUE(run.WindowSeen || played || refused) << "the main window never appeared: " << Describe(run);
     for (const std::string& box : run.Boxes)
         EXPECT_EQ(box, kRefusal) << "a message nobody expects";

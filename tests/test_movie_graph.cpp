@@ -1043,8 +1043,14 @@ TEST_F(MovieGraph, VolumeKeysWheelAndMuteKeepTheLevelForTheNextFile) {
         int Level;
         bool Muted;
     };
-    for (TStep step : {TStep{"M", 0, true}, {"Up", 7, false}, {"M", 0, true}, {"Down", 6, false}, {"M", 0, true},
-                       {"M", 6, false}, {"Down", 5, false}, {"M", 0, true}}) {
+    for (TStep step : {TStep{"M", 0, true},
+                       {"Up", 7, false},
+                       {"M", 0, true},
+                       {"Down", 6, false},
+                       {"M", 0, true},
+                       {"M", 6, false},
+                       {"Down", 5, false},
+                       {"M", 0, true}}) {
         Press(Movie, step.Key);
         EXPECT_EQ(Movie->Volume(), step.Level) << step.Key;
         EXPECT_EQ(controls->Muted(), step.Muted) << step.Key;

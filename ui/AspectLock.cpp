@@ -51,9 +51,9 @@ void TAspectLock::WndProc(TMessage& message) {
                 auto* form = static_cast<TCustomForm*>(FHookedControl);
                 auto* rect = reinterpret_cast<RECT*>(message.LParam);
                 TArea area{rect->left, rect->top, rect->right, rect->bottom};
-                TArea locked = LockSizingRect(area, static_cast<int>(message.WParam),
-                                              form->Width() - form->ClientWidth(),
-                                              form->Height() - form->ClientHeight(), FAspect);
+                TArea locked =
+                    LockSizingRect(area, static_cast<int>(message.WParam), form->Width() - form->ClientWidth(),
+                                   form->Height() - form->ClientHeight(), FAspect);
                 *rect = {locked.Left, locked.Top, locked.Right, locked.Bottom};
                 message.Result = TRUE;
                 return;

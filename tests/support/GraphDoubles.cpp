@@ -323,8 +323,9 @@ HRESULT TFakeGraph::GetState(LONG timeout, OAFilterState* state) {
     EXPECT_GT(timeout, 0) << "a wait that cannot see the frame arrive";
     EXPECT_LE(timeout, 1000) << "the window would hang on a filter that never cues";
     ++GetStateCalls;
-    return Call(Plan, "IMediaControl::GetState", S_OK,
-                [&] { *state = Stopped ? State_Stopped : Running ? State_Running : State_Paused; });
+    return Call(Plan, "IMediaControl::GetState", S_OK, [&] {
+        *state = Stopped ? State_Stopped : Running ? State_Running : State_Paused;
+    });
 }
 
 HRESULT TFakeGraph::GetDuration(LONGLONG* duration) {
