@@ -1045,8 +1045,24 @@ TEST_F(MovieGraph, TheDisplayGoesByItselfAndEachActionGivesItItsFullTime) {
     Press(Movie, "O");
     HWND box = overlay.Handle();
     EXPECT_TRUE(IsWindowVisible(box));
-    EXPECT_EQ(GetWindow(Movie->Handle(), GW_CHILD), box) << "above every other window of the picture";
-    EXPECT_EQ(SendMessageA(box, WM_NCHITTEST, 0, 0), HTTRANSPARENT) << "clicks go through to the picture";
+    EXPECT_NE(GetForegroundWindow(), box);
+    // Over the picture's top left, and still there when the window moves.
+    auto corner = [&] {
+        RECT r;
+        GetWindowRect(box, &r);
+        POINT p{r.left, r.top};
+        ScreenToClient(Movie->Handle(), &p);
+        return std::pair{p.x, p.y};
+    };
+    auto [x, y] = corner();
+    EXPECT_GT(x, 0);
+    EXPECT_GT(y, 0);
+    EXPECT_LT(x, Movie->Width() / 4);
+    EXPECT_LT(y, Movie->Height() / 4);
+    const int left = Host->Left();
+    Host->SetLeft(left + 40);
+    EXPECT_EQ(corner(), std::pair(x, y)) << "left behind when the window moved";
+    Host->SetLeft(left);
     EXPECT_TRUE(overlay.HideTimer()->Enabled());
     EXPECT_EQ(overlay.HideTimer()->Interval(), TOverlay::kShowMs);
     Tick(overlay.HideTimer());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "dropfiles/CTLHOOK.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
@@ -13,6 +14,8 @@ namespace {
 constexpr COLORREF kBackground = RGB(24, 24, 24);
 constexpr COLORREF kForeground = RGB(255, 255, 255);
 constexpr COLORREF kTrack = RGB(96, 96, 96);
+// A little of the picture shows through where the system composes windows.
+constexpr BYTE kOpacity = 232;
 // The text's height at 96 pixels per inch: half as large again as the
 // form's 12, since it is read on a moving picture.
 constexpr int kDesignTextHeight = 18;
@@ -55,6 +58,24 @@ TMetrics MetricsFor(int textHeight) {
 }
 }  // namespace
 
+// Sees the form's moves and size changes, after the form's own handling.
+class TOverlayFollower : public TControlHook {
+public:
+    TOverlayFollower(TOverlay* overlay, TCustomForm* form) : TControlHook(overlay), FOverlay(overlay) {
+        SetControl(form);
+    }
+
+protected:
+    void WndProc(TMessage& message) override {
+        TControlHook::WndProc(message);
+        if (message.Msg == WM_WINDOWPOSCHANGED)
+            FOverlay->Follow();
+    }
+
+private:
+    TOverlay* FOverlay;
+};
+
 TOverlay::TOverlay(TComponent* owner, TWinControl* parent) : TWinControl(owner) {
     FVisible = false;
     FTimer = new TTimer(this);
@@ -62,6 +83,8 @@ TOverlay::TOverlay(TComponent* owner, TWinControl* parent) : TWinControl(owner) 
     FTimer->SetInterval(kShowMs);
     FTimer->SetOnTimer(Bind<&TOverlay::TimeUp>(this));
     SetParent(parent);
+    if (TCustomForm* form = FindOwnerForm(parent))
+        FFollower = new TOverlayFollower(this, form);
 }
 
 TOverlay::~TOverlay() = default;
@@ -69,14 +92,23 @@ TOverlay::~TOverlay() = default;
 void TOverlay::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
     p.WinClassName = "Pelorin.TOverlay";
-    // Double-clicks are the picture's, which gets every click made here.
     p.ClassStyle = 0;
+    // Owned by the movie control's form (Windows takes the child's top-level
+    // window as the owner), so it stays above it, full screen too.
+    p.Style = WS_POPUP | (FVisible ? WS_VISIBLE : 0);
+    // Layered and transparent: the mouse goes through it, on every thread's
+    // window beneath, the video window's too.
+    p.ExStyle = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
+}
+
+void TOverlay::CreateWnd() {
+    TWinControl::CreateWnd();
+    // A layered window shows nothing until its attributes are set.
+    SetLayeredWindowAttributes(FHandle, 0, kOpacity, LWA_ALPHA);
 }
 
 void TOverlay::WndProc(TMessage& m) {
     switch (m.Msg) {
-        // Clicks and the wheel go through to the picture beneath.
-        case WM_NCHITTEST: m.Result = HTTRANSPARENT; break;
         case WM_MOUSEACTIVATE: m.Result = MA_NOACTIVATE; break;
         // Paint draws every pixel.
         case WM_ERASEBKGND: m.Result = 1; break;
@@ -97,7 +129,21 @@ void TOverlay::ShowMuted() {
 }
 
 void TOverlay::Show(TOverlayContent content) {
+    if (!FParent)
+        return;
     FContent = std::move(content);
+    Place();
+    TControl::SetVisible(true);
+    HWND wnd = Handle();
+    SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    InvalidateRect(wnd, nullptr, FALSE);
+    UpdateWindow(wnd);
+    // Each display has its full time from now.
+    FTimer->SetEnabled(false);
+    FTimer->SetEnabled(true);
+}
+
+void TOverlay::Place() {
     HWND wnd = Handle();
     SIZE size;
     {
@@ -105,16 +151,20 @@ void TOverlay::Show(TOverlayContent content) {
         TSelectedObject font(dc.Get(), Font());
         size = Measure(dc.Get());
     }
-    const int margin = FFontHeight / 2;
-    SetBounds(margin, margin, size.cx, size.cy);
-    TControl::SetVisible(true);
-    // Above the video window, which takes the top when a file is opened.
-    SetWindowPos(wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    InvalidateRect(wnd, nullptr, FALSE);
-    UpdateWindow(wnd);
-    // Each display has its full time from now.
-    FTimer->SetEnabled(false);
-    FTimer->SetEnabled(true);
+    POINT origin{FFontHeight / 2, FFontHeight / 2};
+    ClientToScreen(FParent->Handle(), &origin);
+    // Above the form, which is topmost in full screen and in the viewer.
+    HWND root = GetAncestor(FParent->Handle(), GA_ROOT);
+    HWND after = (GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_NOTOPMOST;
+    SetWindowPos(wnd, after, origin.x, origin.y, size.cx, size.cy, SWP_NOACTIVATE);
+    int l, t, w, h;
+    ReadWindowBounds(l, t, w, h);
+    UpdateBounds(l, t, w, h);
+}
+
+void TOverlay::Follow() {
+    if (FVisible && FParent && HandleAllocated())
+        Place();
 }
 
 void TOverlay::Hide() {

@@ -2,10 +2,13 @@
 // that says what the last key or click did (play state and position, volume,
 // mute), and goes by itself a moment after the last one.
 //
-// It is a child window of the movie control, above the video window, so it
-// follows the picture in the window and in full screen. It takes no clicks
-// (they reach the picture beneath) and no focus; while hidden it has no
-// timer running and paints nothing.
+// It is a window of its own, a tool popup owned by the form and kept over the
+// movie control's top left (in the window and in full screen, following the
+// form when it moves), not a child drawn into the picture: a renderer need
+// not draw a paused picture again where a child window was, while a popup
+// leaves the picture beneath untouched. It is layered and transparent to the
+// mouse, so clicks go through it to the picture, and never active, so it takes
+// no focus. While hidden it has no timer running and paints nothing.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +17,7 @@
 #include "ui/OverlayText.h"
 
 class TTimer;
+class TOverlayFollower;
 
 class TOverlay : public TWinControl {
 public:
@@ -29,6 +33,8 @@ public:
     void ShowMuted();
     // At once, as when its time is up.
     void Hide();
+    // Back over the movie control's top left, after the form moved.
+    void Follow();
 
     bool Showing() const { return FVisible; }
     const TOverlayContent& Content() const { return FContent; }
@@ -37,11 +43,14 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
     void WndProc(TMessage& message) override;
     void Paint(HDC dc) override;
 
 private:
     void Show(TOverlayContent content);
+    // Sized to the content, over the movie control's top left, above the form.
+    void Place();
     void TimeUp(TObject* sender);
     // The font's pixel height at the screen's setting.
     int TextHeight();
@@ -51,6 +60,7 @@ private:
 
     TOverlayContent FContent;
     TTimer* FTimer = nullptr;
+    TOverlayFollower* FFollower = nullptr;
     TGdiObject<HFONT> FFont;
     int FFontHeight = 0;
 };
