@@ -93,9 +93,11 @@ void TOverlay::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
     p.WinClassName = "Pelorin.TOverlay";
     p.ClassStyle = 0;
-    // Owned by the movie control's form (Windows takes the child's top-level
-    // window as the owner), so it stays above it, full screen too.
+    // Owned by nobody: an owned window takes part in its owner's moves in
+    // the z-order, and under Wine a form that owns one no longer becomes
+    // topmost (full screen, the viewer). Topmost itself instead, while shown.
     p.Style = WS_POPUP | (FVisible ? WS_VISIBLE : 0);
+    p.WndParent = nullptr;
     // Layered and transparent: the mouse goes through it, on every thread's
     // window beneath, the video window's too.
     p.ExStyle = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
@@ -154,16 +156,20 @@ void TOverlay::Place() {
     POINT origin{FFontHeight / 2, FFontHeight / 2};
     ClientToScreen(FParent->Handle(), &origin);
     // Above the form, which is topmost in full screen and in the viewer.
-    HWND root = GetAncestor(FParent->Handle(), GA_ROOT);
-    HWND after = (GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_NOTOPMOST;
-    SetWindowPos(wnd, after, origin.x, origin.y, size.cx, size.cy, SWP_NOACTIVATE);
+    SetWindowPos(wnd, HWND_TOPMOST, origin.x, origin.y, size.cx, size.cy, SWP_NOACTIVATE);
     int l, t, w, h;
     ReadWindowBounds(l, t, w, h);
     UpdateBounds(l, t, w, h);
 }
 
 void TOverlay::Follow() {
-    if (FVisible && FParent && HandleAllocated())
+    if (!FVisible || !FParent || !HandleAllocated())
+        return;
+    // Nobody owns it, so it does not go with a minimised or hidden form by itself.
+    HWND form = GetAncestor(FParent->Handle(), GA_ROOT);
+    if (IsIconic(form) || !IsWindowVisible(form))
+        Hide();
+    else
         Place();
 }
 

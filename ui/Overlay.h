@@ -2,11 +2,11 @@
 // that says what the last key or click did (play state and position, volume,
 // mute), and goes by itself a moment after the last one.
 //
-// It is a window of its own, a tool popup owned by the form and kept over the
-// movie control's top left (in the window and in full screen, following the
-// form when it moves), not a child drawn into the picture: a renderer need
-// not draw a paused picture again where a child window was, while a popup
-// leaves the picture beneath untouched. It is layered and transparent to the
+// It is a window of its own, a topmost tool popup kept over the movie
+// control's top left (in the window and in full screen, following the form
+// when it moves), not a child drawn into the picture: a renderer need not draw
+// a paused picture again where a child window was, while a popup leaves the
+// picture beneath untouched. It is layered and transparent to the
 // mouse, so clicks go through it to the picture, and never active, so it takes
 // no focus. While hidden it has no timer running and paints nothing.
 #pragma once
@@ -33,7 +33,8 @@ public:
     void ShowMuted();
     // At once, as when its time is up.
     void Hide();
-    // Back over the movie control's top left, after the form moved.
+    // Back over the movie control's top left after the form moved, or gone
+    // with a minimised form.
     void Follow();
 
     bool Showing() const { return FVisible; }
