@@ -72,8 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto what = [&] { return "position " + std::to_string(position) + ", duration " + std::to_string(duration); };
 
     for (bool hours : {false, true}) {
-        FUZZ_CHECK(ReadsBack(FormatTime(position, hours), position, hours), what() + ": " + FormatTime(position, hours));
-        FUZZ_CHECK(ReadsBack(FormatTime(duration, hours), duration, hours), what() + ": " + FormatTime(duration, hours));
+        FUZZ_CHECK(ReadsBack(FormatTime(position, hours), position, hours),
+                   what() + ": " + FormatTime(position, hours));
+        FUZZ_CHECK(ReadsBack(FormatTime(duration, hours), duration, hours),
+                   what() + ": " + FormatTime(duration, hours));
     }
     const bool hours = position >= kHour || duration >= kHour;
     const std::string text = PositionText(position, duration);

@@ -1069,6 +1069,12 @@ TEST_F(MovieGraph, TheDisplayGoesByItselfAndEachActionGivesItItsFullTime) {
     EXPECT_FALSE(overlay.Showing());
     EXPECT_FALSE(IsWindowVisible(box));
     EXPECT_FALSE(overlay.HideTimer()->Enabled());
+    // A modal dialog (which disables the window) takes it away at once.
+    Press(Movie, "O");
+    EnableWindow(Host->Handle(), FALSE);
+    EXPECT_FALSE(overlay.Showing());
+    EXPECT_FALSE(overlay.HideTimer()->Enabled());
+    EnableWindow(Host->Handle(), TRUE);
 
     // In real time: a second action restarts the time, so the display
     // outlives the first one's time and then goes.

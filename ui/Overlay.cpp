@@ -58,7 +58,9 @@ TMetrics MetricsFor(int textHeight) {
 }
 }  // namespace
 
-// Sees the form's moves and size changes, after the form's own handling.
+// Sees the form's messages after the form's own handling: the display
+// follows its moves, and goes when a modal dialog disables it or another
+// program comes to the front (being topmost, it would stand over them).
 class TOverlayFollower : public TControlHook {
 public:
     TOverlayFollower(TOverlay* overlay, TCustomForm* form) : TControlHook(overlay), FOverlay(overlay) {
@@ -68,8 +70,14 @@ public:
 protected:
     void WndProc(TMessage& message) override {
         TControlHook::WndProc(message);
-        if (message.Msg == WM_WINDOWPOSCHANGED)
-            FOverlay->Follow();
+        switch (message.Msg) {
+            case WM_WINDOWPOSCHANGED: FOverlay->Follow(); break;
+            case WM_ENABLE:
+            case WM_ACTIVATEAPP:
+                if (!message.WParam)
+                    FOverlay->Hide();
+                break;
+        }
     }
 
 private:
@@ -83,8 +91,9 @@ TOverlay::TOverlay(TComponent* owner, TWinControl* parent) : TWinControl(owner) 
     FTimer->SetInterval(kShowMs);
     FTimer->SetOnTimer(Bind<&TOverlay::TimeUp>(this));
     SetParent(parent);
+    // Owned, and so destroyed, by this display.
     if (TCustomForm* form = FindOwnerForm(parent))
-        FFollower = new TOverlayFollower(this, form);
+        new TOverlayFollower(this, form);
 }
 
 TOverlay::~TOverlay() = default;

@@ -17,7 +17,6 @@
 #include "ui/OverlayText.h"
 
 class TTimer;
-class TOverlayFollower;
 
 class TOverlay : public TWinControl {
 public:
@@ -61,7 +60,6 @@ private:
 
     TOverlayContent FContent;
     TTimer* FTimer = nullptr;
-    TOverlayFollower* FFollower = nullptr;
     TGdiObject<HFONT> FFont;
     int FFontHeight = 0;
 };
