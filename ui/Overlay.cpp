@@ -162,8 +162,13 @@ void TOverlay::Place() {
         TSelectedObject font(dc.Get(), Font());
         size = Measure(dc.Get());
     }
+    // Over the picture: the video window where there is one (in full screen
+    // it keeps its ratio, on black), else the control.
+    HWND area = FParent->Handle();
+    if (HWND video = GetWindow(area, GW_CHILD); video && IsWindowVisible(video))
+        area = video;
     POINT origin{FFontHeight / 2, FFontHeight / 2};
-    ClientToScreen(FParent->Handle(), &origin);
+    ClientToScreen(area, &origin);
     // Above the form, which is topmost in full screen and in the viewer.
     SetWindowPos(wnd, HWND_TOPMOST, origin.x, origin.y, size.cx, size.cy, SWP_NOACTIVATE);
     int l, t, w, h;

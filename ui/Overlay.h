@@ -2,13 +2,11 @@
 // that says what the last key or click did (play state and position, volume,
 // mute), and goes by itself a moment after the last one.
 //
-// It is a window of its own, a topmost tool popup kept over the movie
-// control's top left (in the window and in full screen, following the form
-// when it moves), not a child drawn into the picture: a renderer need not draw
-// a paused picture again where a child window was, while a popup leaves the
-// picture beneath untouched. It is layered and transparent to the
-// mouse, so clicks go through it to the picture, and never active, so it takes
-// no focus. While hidden it has no timer running and paints nothing.
+// It is a window of its own, a topmost tool popup kept over the picture's top
+// left (in the window and in full screen, following the form when it moves), not a child drawn into the picture: a
+// renderer need not draw a paused picture again where a child window was, while a popup leaves the picture beneath
+// untouched. It is layered and transparent to the mouse, so clicks go through it to the picture, and never active, so
+// it takes no focus. While hidden it has no timer running and paints nothing.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +30,7 @@ public:
     void ShowMuted();
     // At once, as when its time is up.
     void Hide();
-    // Back over the movie control's top left after the form moved, or gone
+    // Back over the picture's top left after the form moved, or gone
     // with a minimised form.
     void Follow();
 
@@ -49,7 +47,7 @@ protected:
 
 private:
     void Show(TOverlayContent content);
-    // Sized to the content, over the movie control's top left, above the form.
+    // Sized to the content, over the picture's top left, above the form.
     void Place();
     void TimeUp(TObject* sender);
     // The font's pixel height at the screen's setting.

@@ -97,12 +97,25 @@ def display_shown(rect):
     return near >= total * 0.9
 
 
-def check_display_comes_and_goes(test, rect, keys):
+def picture_in(rect, video):
+    """Where a picture of the video's size stands in rect: as large as fits at
+    its ratio, centred (as in full screen)."""
+    left, top, right, bottom = rect
+    width, height = right - left, bottom - top
+    w, h = width, round(width * video[1] / video[0])
+    if h > height:
+        w, h = round(height * video[0] / video[1]), height
+    left, top = left + (width - w) // 2, top + (height - h) // 2
+    return left, top, left + w, top + h
+
+
+def check_display_comes_and_goes(test, rect, keys, shown_then=lambda: None):
     """After the keys the display is there at once, and gone by itself a
-    moment later."""
+    moment later; shown_then runs while it is there."""
     key(keys)
     pressed = time.monotonic()
     wait_for("the display after " + keys, lambda: display_shown(rect), timeout=1.0)
+    shown_then()
     wait_for("the display to go", lambda: not display_shown(rect), timeout=5.0)
     shown = time.monotonic() - pressed
     log("  the display stood about %.1f s" % shown)
@@ -330,13 +343,17 @@ class DesktopTest(BareDisplayTest):
         click(rect[0] + DISPLAY_CORNER + 20, rect[1] + DISPLAY_CORNER + 5)
         self.assertTrue(is_playing(rect), "a click on the display did not reach the picture")
         wait_for("the display to go", lambda: not display_shown(rect), timeout=5.0)
-        # Full screen: over the top left of the screen.
         self.player.focus()
         key("F11")
         full = self.player.wait_main_window(lambda w: tuple(w["window"]) == SCREEN, "full screen")
-        full_rect = client_rect(full)
-        self.assertFalse(display_shown(full_rect))
-        check_display_comes_and_goes(self, full_rect, "Up")
+        # Full screen: over the top left of the picture, not of the black
+        # band above it.
+        screen = client_rect(full)
+        picture = picture_in(screen, (320, 240))
+        self.assertGreater(picture[1], screen[1] + 30)
+        self.assertFalse(display_shown(picture))
+        check_display_comes_and_goes(self, picture, "Up", lambda: self.assertFalse(
+            display_shown(screen), "the display stands on the black band"))
         key("Escape")
         self.player.wait_main_window(lambda w: w["window"] == main["window"], "the window from before")
 
