@@ -59,6 +59,14 @@ std::string SysErrorMessage(unsigned long code) {
     return s;
 }
 
+std::string LoadStr(unsigned id) {
+    // With no buffer, LoadStringW hands out the text in the resource itself,
+    // which is not terminated.
+    const wchar_t* text = nullptr;
+    int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return n > 0 && text ? WideToUtf8(std::wstring_view(text, static_cast<size_t>(n))) : std::string();
+}
+
 void RaiseLastOSError() {
     DWORD code = GetLastError();
     throw Exception(OSErrorMessage(static_cast<int>(code), code ? SysErrorMessage(code) : std::string()));

@@ -72,5 +72,9 @@ std::string OSErrorMessage(int code, const std::string& description);
 // The system's description of an error code, without its trailing line break.
 std::string SysErrorMessage(unsigned long code);
 
+// A text of the program's string table (resource id); empty when the
+// program has none of that number.
+std::string LoadStr(unsigned id);
+
 // Raises the error of the last failed system call (GetLastError).
 [[noreturn]] void RaiseLastOSError();

@@ -15,6 +15,8 @@
 #include "support/Files.h"
 #include "support/Paths.h"
 #include "support/Pump.h"
+#include "ui/Overlay.h"
+#include "ui/PlayerControls.h"
 #include "ui/ScreenFit.h"
 #include "ui/UAbout.h"
 #include "ui/Unit1.h"
@@ -319,10 +321,12 @@ TEST_F(MainWindow, CtrlOInThePictureOpensTheDialogWhichRemembersTheName) {
     SendMessageA(Form1->Handle(), WM_COMMAND, GetMenuItemID(GetSubMenu(GetMenu(Form1->Handle()), 0), 0), 0);
     EXPECT_NE(startedWith.find(kCif), std::string::npos) << startedWith;
 
-    // Without Ctrl the key is only a key.
+    // Without Ctrl, O opens nothing: it shows where the movie is.
+    EXPECT_FALSE(Form1->PlayerControls()->Overlay().Showing()) << "nobody asked for the display";
     PostMessageA(Movie->Handle(), WM_KEYDOWN, 'O', 1);
     PumpFor(300);
     EXPECT_EQ(FindOpenDialog(), nullptr);
+    EXPECT_TRUE(Form1->PlayerControls()->Overlay().Showing());
 }
 
 TEST_F(MainWindow, AboutItemShowsTheAboutBoxModally) {

@@ -25,6 +25,7 @@
 #include "support/MovieControl.h"
 #include "support/ProcessUsage.h"
 #include "support/Pump.h"
+#include "ui/Overlay.h"
 #include "ui/PlayerControls.h"
 
 namespace {
@@ -1066,6 +1067,145 @@ TEST_F(MovieGraph, VolumeKeysWheelAndMuteKeepTheLevelForTheNextFile) {
     EXPECT_TRUE(Graph.Volumes.empty());
     Movie->PlayPause();
     EXPECT_EQ(Graph.Volumes, std::vector<LONG>{VolumeTable[6]});
+}
+
+// ------------------------------------------------------- on-screen display
+
+TEST_F(MovieGraph, TheDisplaySaysWhatEachKeyDidInEachState) {
+    auto controls = std::make_unique<TPlayerControls>(Host, Movie);
+    TOverlay& overlay = controls->Overlay();
+    auto shows = [&](const char* keys, TOverlayContent expected) {
+        Press(Movie, keys);
+        EXPECT_TRUE(overlay.Showing()) << keys;
+        EXPECT_EQ(overlay.Content(), expected) << keys << " showed \"" << overlay.Content().Text << "\"";
+    };
+    // Nothing loaded: nothing shown.
+    for (const char* k : {"O", "Space", "Right", "Up", "M"})
+        Press(Movie, k);
+    EXPECT_FALSE(overlay.Showing());
+    EXPECT_FALSE(overlay.HideTimer()->Enabled());
+
+    // A duration the graph does not tell.
+    Graph.Duration_hr = E_NOTIMPL;
+    Graph.Current = 0;
+    Open();
+    controls->MovieOpened();
+    EXPECT_FALSE(overlay.Showing()) << "a file opens on a clean picture";
+    shows("O", {osPaused, "0:00 / --:--", 0, 0, 0});
+    shows("Space", {osPlaying, "0:00 / --:--", 0, 0, 0});
+
+    // Under a minute; over an hour, where both times take the hours.
+    Graph.Duration_hr = S_OK;
+    Graph.Duration = 599 * kSecond / 10;
+    Open();
+    controls->MovieOpened();
+    EXPECT_FALSE(overlay.Showing()) << "the new file's picture is clean again";
+    Graph.Current = 455 * kSecond / 10;
+    shows("O", {osPaused, "0:45 / 0:59", 0, 0, 759});
+    Graph.Duration = 2 * 3600 * kSecond;
+    Open();
+    controls->MovieOpened();
+    Graph.Current = 3725 * kSecond;
+    shows("O", {osPaused, "1:02:05 / 2:00:00", 0, 0, 517});
+    Graph.Current = 65 * kSecond;
+    shows("O", {osPaused, "0:01:05 / 2:00:00", 0, 0, 9});
+
+    // Seeks show where they went, playing or paused; past the end, the start.
+    Graph.Duration = 60 * kSecond;
+    Open();
+    controls->MovieOpened();
+    Press(Movie, "Space");
+    Graph.Current = 10 * kSecond;
+    shows("Right", {osPlaying, "0:15 / 1:00", 0, 0, 250});
+    shows("Ctrl+Left", {osPlaying, "0:00 / 1:00", 0, 0, 0});
+    Graph.Current = 30 * kSecond;
+    shows("Left", {osPlaying, "0:25 / 1:00", 0, 0, 416});
+    shows("Home", {osPlaying, "0:00 / 1:00", 0, 0, 0});
+    shows("Space", {osPaused, "0:30 / 1:00", 0, 0, 500});
+    shows("Right", {osPaused, "0:35 / 1:00", 0, 0, 583});
+    Graph.Current = 57 * kSecond;
+    shows("Right", {osPaused, "0:00 / 1:00", 0, 0, 0});
+    EXPECT_EQ(Movie->State(), msStopped);
+    // O changes nothing.
+    Graph.Seeks.clear();
+    int runs = Graph.RunCalls, pauses = Graph.PauseCalls;
+    shows("O", {osPaused, "0:57 / 1:00", 0, 0, 950});
+    EXPECT_TRUE(Graph.Seeks.empty());
+    EXPECT_EQ(Graph.RunCalls, runs);
+    EXPECT_EQ(Graph.PauseCalls, pauses);
+
+    // The volume as one of eight, the wheel too; muted, then the level it
+    // came back to.
+    shows("Down", {osNone, "音量 7/8", 8, 7, -1});
+    shows("M", {osNone, "消音", 0, 0, -1});
+    shows("M", {osNone, "音量 7/8", 8, 7, -1});
+    shows("Up", {osNone, "音量 8/8", 8, 8, -1});
+    shows("Up", {osNone, "音量 8/8", 8, 8, -1});
+    SendMessageA(Movie->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-3 * WHEEL_DELTA)), 0);
+    EXPECT_EQ(overlay.Content(), (TOverlayContent{osNone, "音量 5/8", 8, 5, -1}));
+    for (int i = 0; i < 6; ++i)
+        Press(Movie, "Down");
+    EXPECT_EQ(overlay.Content(), (TOverlayContent{osNone, "音量 1/8", 8, 1, -1})) << "the lowest of eight";
+
+    // A failed opening leaves nothing loaded, and nothing shown.
+    Graph.RenderFile_hr = E_FAIL;
+    Movie->OpenFile(File);
+    controls->MovieOpened();
+    ExpectBoxes({"このファイルは再生できません"});
+    EXPECT_FALSE(overlay.Showing());
+    Press(Movie, "O");
+    EXPECT_FALSE(overlay.Showing());
+}
+
+TEST_F(MovieGraph, TheDisplayGoesByItselfAndEachActionGivesItItsFullTime) {
+    auto controls = std::make_unique<TPlayerControls>(Host, Movie);
+    TOverlay& overlay = controls->Overlay();
+    Open();
+    // Hidden, it has no timer running.
+    EXPECT_FALSE(overlay.HideTimer()->Enabled());
+    Press(Movie, "O");
+    HWND box = overlay.Handle();
+    EXPECT_TRUE(IsWindowVisible(box));
+    EXPECT_NE(GetForegroundWindow(), box);
+    // Over the picture's top left, and still there when the window moves.
+    auto corner = [&] {
+        RECT r;
+        GetWindowRect(box, &r);
+        POINT p{r.left, r.top};
+        ScreenToClient(Movie->Handle(), &p);
+        return std::pair{p.x, p.y};
+    };
+    auto [x, y] = corner();
+    EXPECT_GT(x, 0);
+    EXPECT_GT(y, 0);
+    EXPECT_LT(x, Movie->Width() / 4);
+    EXPECT_LT(y, Movie->Height() / 4);
+    const int left = Host->Left();
+    Host->SetLeft(left + 40);
+    EXPECT_EQ(corner(), std::pair(x, y)) << "left behind when the window moved";
+    Host->SetLeft(left);
+    EXPECT_TRUE(overlay.HideTimer()->Enabled());
+    EXPECT_EQ(overlay.HideTimer()->Interval(), TOverlay::kShowMs);
+    Tick(overlay.HideTimer());
+    EXPECT_FALSE(overlay.Showing());
+    EXPECT_FALSE(IsWindowVisible(box));
+    EXPECT_FALSE(overlay.HideTimer()->Enabled());
+    // A modal dialog (which disables the window) takes it away at once.
+    Press(Movie, "O");
+    EnableWindow(Host->Handle(), FALSE);
+    EXPECT_FALSE(overlay.Showing());
+    EXPECT_FALSE(overlay.HideTimer()->Enabled());
+    EnableWindow(Host->Handle(), TRUE);
+
+    // In real time: a second action restarts the time, so the display
+    // outlives the first one's time and then goes.
+    Press(Movie, "Up");
+    PumpFor(TOverlay::kShowMs * 2 / 3);
+    Press(Movie, "O");
+    PumpFor(TOverlay::kShowMs / 2);
+    EXPECT_TRUE(overlay.Showing()) << "hidden on the first action's time";
+    EXPECT_TRUE(PumpUntil([&] { return !overlay.Showing(); }, TOverlay::kShowMs * 3));
+    EXPECT_FALSE(IsWindowVisible(box));
 }
 
 TEST_F(MovieGraph, ANewWindowTakesOverTheVideoAndTheGraphEvents) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/UMovie.h"
+#include "ui/Overlay.h"
 
 namespace {
 constexpr int64_t kSecond = 10000000;  // in 100 ns units
@@ -23,7 +24,7 @@ private:
 }  // namespace
 
 TPlayerControls::TPlayerControls(TCustomForm* form, TMovie* movie)
-    : TActionList(form), FForm(form), FMovie(movie), FFullScreen(form, movie) {
+    : TActionList(form), FForm(form), FMovie(movie), FFullScreen(form, movie), FOverlay(new TOverlay(this, movie)) {
     Add("Space", [this] { PlayPause(); });
     Add("Left", [this] { SeekBy(-5 * kSecond); });
     Add("Right", [this] { SeekBy(5 * kSecond); });
@@ -33,6 +34,7 @@ TPlayerControls::TPlayerControls(TCustomForm* form, TMovie* movie)
     Add("Up", [this] { StepVolume(1); });
     Add("Down", [this] { StepVolume(-1); });
     Add("M", [this] { ToggleMute(); });
+    Add("O", [this] { ShowPosition(); });
     Add("Alt+Enter", [this] { ToggleFullScreen(); });
     Add("F11", [this] { ToggleFullScreen(); });
     Add("Esc", [this] { Escape(); });
@@ -71,6 +73,7 @@ bool TPlayerControls::Loaded() const {
 void TPlayerControls::PlayPause() {
     FStateBeforeClick = FMovie->State();
     FMovie->PlayPause();
+    ShowPosition();
 }
 
 void TPlayerControls::SeekBy(int64_t delta) {
@@ -81,13 +84,16 @@ void TPlayerControls::SeekBy(int64_t delta) {
     const int64_t duration = FMovie->Duration();
     if (duration > 0 && target >= duration) {
         FMovie->Finish();
+        ShowPositionAt(0);
         return;
     }
     FMovie->Seek(target);
+    ShowPositionAt(target);
 }
 
 void TPlayerControls::Restart() {
     FMovie->Seek(0);
+    ShowPositionAt(0);
 }
 
 void TPlayerControls::StepVolume(int steps) {
@@ -95,6 +101,7 @@ void TPlayerControls::StepVolume(int steps) {
     int from = FMuted ? FUnmutedVolume : FMovie->Volume();
     FMuted = false;
     FMovie->SetVolume(from + steps);
+    FOverlay->ShowVolume(FMovie->Volume());
 }
 
 void TPlayerControls::ToggleMute() {
@@ -106,6 +113,19 @@ void TPlayerControls::ToggleMute() {
         FMuted = true;
         FMovie->SetVolume(0);
     }
+    if (FMuted)
+        FOverlay->ShowMuted();
+    else
+        FOverlay->ShowVolume(FMovie->Volume());
+}
+
+void TPlayerControls::ShowPosition() {
+    int64_t position = FMovie->GetPosition();
+    ShowPositionAt(position >= 0 ? position : FMovie->Position());
+}
+
+void TPlayerControls::ShowPositionAt(int64_t position) {
+    FOverlay->ShowPosition(FMovie->State() == msPlaying, position, FMovie->Duration());
 }
 
 void TPlayerControls::ToggleFullScreen() {
@@ -130,6 +150,8 @@ void TPlayerControls::PictureDoubleClick(TObject*) {
             FMovie->PlayPause();
     }
     ToggleFullScreen();
+    // What the first click showed is undone.
+    FOverlay->Hide();
 }
 
 void TPlayerControls::MouseWheel(TObject*, int delta) {
@@ -145,4 +167,6 @@ void TPlayerControls::MouseWheel(TObject*, int delta) {
 
 void TPlayerControls::MovieOpened() {
     FMovie->SetVolume(FMovie->Volume());
+    // A new file starts with a clean picture, a failed one with none.
+    FOverlay->Hide();
 }

@@ -12,6 +12,7 @@
 #include "ui/FullScreen.h"
 
 class TMovie;
+class TOverlay;
 
 class TPlayerControls : public TActionList {
 public:
@@ -21,6 +22,8 @@ public:
     ~TPlayerControls() override;
 
     TFullScreen& FullScreen() { return FFullScreen; }
+    // What the last action did, shown over the picture for a moment.
+    TOverlay& Overlay() { return *FOverlay; }
 
     // A click on the picture or Space: pause, resume, after the end play again.
     void PlayPause();
@@ -34,6 +37,8 @@ public:
     void ToggleMute();
     // Silenced by M; the level it kept comes back with M or a volume step.
     bool Muted() const { return FMuted; }
+    // O: where the movie is, changing nothing.
+    void ShowPosition();
     void ToggleFullScreen();
     // Esc: out of full screen, or out of the viewer.
     void Escape();
@@ -50,10 +55,14 @@ protected:
 private:
     bool Loaded() const;
     void Add(const char* shortCut, std::function<void()> handler);
+    // The play state and the position, as the movie has it now or at a
+    // position just sought.
+    void ShowPositionAt(int64_t position);
 
     TCustomForm* FForm;
     TMovie* FMovie;
     TFullScreen FFullScreen;
+    TOverlay* FOverlay;
     int FUnmutedVolume = 7;
     bool FMuted = false;
     int FWheel = 0;  // wheel movement not yet turned into steps

@@ -1,6 +1,7 @@
 """Takes the README's picture of the player: Pelorin.exe in a Wine virtual
 desktop (which, unlike a bare X server, draws the caption, frame and menu
-bar), the sample clip opened through Ctrl+O and playing.
+bar), the sample clip opened through Ctrl+O and playing, with the on-screen
+display that O brings up (the play state, position and duration).
 
     screenshot.py OUTPUT.png     (scripts/screenshot sets up everything)
 """
@@ -45,6 +46,8 @@ def main(output):
         key("Return")
         main_window = player.wait_main_window(lambda w: client_size(w) == (640, 480), "the video's size")
         time.sleep(SECONDS_IN)
+        key("o")
+        time.sleep(0.3)  # well inside the display's time
         capture_png(tuple(main_window["window"]), output)
         # Closed as a user closes it; the virtual desktop goes with it.
         key("alt+f")

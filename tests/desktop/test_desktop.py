@@ -57,8 +57,16 @@ def fits_with_ratio(w, video):
     return inside and ratio and largest
 
 
+def below_display(rect):
+    """The picture without the band at its top where the display may come and
+    go, which is no movement of the picture."""
+    left, top, right, bottom = rect
+    return left, min(top + 64, (top + bottom) // 2), right, bottom
+
+
 def is_playing(rect, within=1.0):
     """True when the picture changes within the given time."""
+    rect = below_display(rect)
     before = capture(rect)
     end = time.monotonic() + within
     while time.monotonic() < end:
@@ -88,7 +96,54 @@ def quarter(rect):
     return ((l + r) // 2, (t + b) // 2, r, b)
 
 
+# The on-screen display: a dark box whose corner stands this far inside the
+# top left of the picture's control at 96 pixels per inch (margin and padding
+# of the 18-pixel text, half of it each).
+DISPLAY_BOX = (24, 24, 24)
+DISPLAY_CORNER = 9
+
+
+def display_shown(rect):
+    """Whether the display's box stands over the top left of rect: a strip
+    inside its padding, above the text, all of the box's colour."""
+    left, top = rect[0] + DISPLAY_CORNER + 1, rect[1] + DISPLAY_CORNER + 1
+    pixels, stride, channels = capture((left, top, left + 60, top + 6))
+    near = total = 0
+    for row in range(6):
+        for col in range(60):
+            i = row * stride + col * channels
+            total += 1
+            near += all(abs(pixels[i + k] - DISPLAY_BOX[k]) <= 8 for k in range(3))
+    return near >= total * 0.9
+
+
+def picture_in(rect, video):
+    """Where a picture of the video's size stands in rect: as large as fits at
+    its ratio, centred (as in full screen)."""
+    left, top, right, bottom = rect
+    width, height = right - left, bottom - top
+    w, h = width, round(width * video[1] / video[0])
+    if h > height:
+        w, h = round(height * video[0] / video[1]), height
+    left, top = left + (width - w) // 2, top + (height - h) // 2
+    return left, top, left + w, top + h
+
+
+def check_display_comes_and_goes(test, rect, keys, shown_then=lambda: None):
+    """After the keys the display is there at once, and gone by itself a
+    moment later; shown_then runs while it is there."""
+    key(keys)
+    pressed = time.monotonic()
+    wait_for("the display after " + keys, lambda: display_shown(rect), timeout=1.0)
+    shown_then()
+    wait_for("the display to go", lambda: not display_shown(rect), timeout=5.0)
+    shown = time.monotonic() - pressed
+    log("  the display stood about %.1f s" % shown)
+    test.assertGreater(shown, 1.0, "the display went before it could be read")
+
+
 def stands_still(rect, over=1.0):
+    rect = below_display(rect)
     before = capture(rect)
     time.sleep(over)
     return difference(before, capture(rect)) <= 0.01
@@ -288,7 +343,8 @@ class DesktopTest(BareDisplayTest):
 
     def test_a_paused_picture_follows_seeks_and_window_changes(self):
         main = self.open_path(clips()["long"], (320, 240))
-        rect = client_rect(main)
+        # Below the on-screen display, which comes and goes with every key.
+        rect = below_display(client_rect(main))
         self.player.focus()
         key("space")
         time.sleep(0.5)
@@ -329,6 +385,38 @@ class DesktopTest(BareDisplayTest):
     def test_double_click_goes_full_screen_and_esc_restores_the_window(self):
         main = self.open_path(clips()["long"], (320, 240))
         check_full_screen_and_back(self, self.player, main)
+
+    def test_the_display_answers_keys_and_clicks_in_the_window_and_full_screen(self):
+        main = self.open_path(clips()["long"], (320, 240))
+        rect = client_rect(main)
+        for _ in range(4):
+            self.assertFalse(display_shown(rect), "a display nobody asked for")
+            time.sleep(0.3)
+        self.player.focus()
+        check_display_comes_and_goes(self, rect, "space")
+        self.assertTrue(stands_still(rect), "Space did not pause")
+        # Over a still picture, the picture comes back whole where the box was.
+        before = capture(rect)
+        # A click on the box is a click on the picture: it plays on.
+        key("o")
+        wait_for("the display after O", lambda: display_shown(rect), timeout=1.0)
+        self.assertLess(difference(before, capture(rect)), 0.2, "O changed more than the corner")
+        click(rect[0] + DISPLAY_CORNER + 20, rect[1] + DISPLAY_CORNER + 5)
+        self.assertTrue(is_playing(rect), "a click on the display did not reach the picture")
+        wait_for("the display to go", lambda: not display_shown(rect), timeout=5.0)
+        self.player.focus()
+        key("F11")
+        full = self.player.wait_main_window(lambda w: tuple(w["window"]) == SCREEN, "full screen")
+        # Full screen: over the top left of the picture, not of the black
+        # band above it.
+        screen = client_rect(full)
+        picture = picture_in(screen, (320, 240))
+        self.assertGreater(picture[1], screen[1] + 30)
+        self.assertFalse(display_shown(picture))
+        check_display_comes_and_goes(self, picture, "Up", lambda: self.assertFalse(
+            display_shown(screen), "the display stands on the black band"))
+        key("Escape")
+        self.player.wait_main_window(lambda w: w["window"] == main["window"], "the window from before")
 
     def test_a_video_larger_than_the_screen_opens_inside_it_at_its_ratio(self):
         main = self.open_path(clips()["large"], None)
@@ -531,8 +619,13 @@ class ViewerTest(BareDisplayTest):
     def test_keys_pause_and_resume_esc_closes(self):
         player, main = self.start(clips()["long"])
         rect = client_rect(main)
+        # Nobody touched it: a clean picture.
+        for _ in range(6):
+            self.assertFalse(display_shown(rect), "a display in an untouched viewer")
+            time.sleep(0.3)
         player.focus()
         key("space")
+        wait_for("the display after Space", lambda: display_shown(rect), timeout=1.0)
         time.sleep(0.3)
         self.assertTrue(stands_still(rect), "Space did not pause")
         key("space")
