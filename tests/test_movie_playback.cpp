@@ -213,15 +213,17 @@ TEST_F(MoviePlayback, PauseHoldsThePicture) {
     EXPECT_GE(Movie->GetPosition(), paused);
 }
 
-TEST_F(MoviePlayback, AudioOnlyFileKeepsTheVideoSize) {
+TEST_F(MoviePlayback, AudioOnlyFileHasNoVideoSizeWhateverCameBefore) {
     std::string audio = TestData(kAudioOnly);
     if (!PathExists(audio))
         GTEST_SKIP() << "no audio-only clip " << audio;
     OpenClip();
+    ASSERT_TRUE(Movie->HasVideo());
     Movie->OpenFile(audio);
     EXPECT_EQ(Movie->State(), msStopped);
-    EXPECT_EQ(Movie->VideoWidth(), 640);
-    EXPECT_EQ(Movie->VideoHeight(), 480);
+    EXPECT_EQ(Movie->VideoWidth(), 0);
+    EXPECT_EQ(Movie->VideoHeight(), 0);
+    EXPECT_FALSE(Movie->HasVideo());
     EXPECT_GT(Movie->Duration(), 0);
     EXPECT_EQ(Movie->FileName(), audio);
 }
