@@ -97,6 +97,7 @@ struct TCreateParams {
     std::string WinClassName;         // the window class registered for this control
     const char* BaseClass = nullptr;  // a system class to build on ("BUTTON"), or none
     UINT ClassStyle = CS_DBLCLKS;
+    bool ProgramIcon = false;  // the class shows the program's icon (MAINICON)
 };
 
 class TWinControl : public TControl {

@@ -9,9 +9,23 @@ class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* owner);
 
+    // Enter anywhere in the form presses the Default button, Esc the Cancel
+    // one, as in a dialog box.
+    bool Default() const { return FDefault; }
+    void SetDefault(bool value);
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool value) { FCancel = value; }
+    using TWinControl::Click;
+
+    bool SetProperty(const std::string& name, const TLayoutValue& value) override;
+
 protected:
     void CreateParams(TCreateParams& params) override;
     void WndProc(TMessage& message) override;
+
+private:
+    bool FDefault = false;
+    bool FCancel = false;
 };
 
 // The button of dialogs: a push button with no picture and no result of its

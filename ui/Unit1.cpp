@@ -2,6 +2,8 @@
 
 #include "engine/UMovie.h"
 #include "framework/SysUtils.h"
+#include "ui/KeepAwake.h"
+#include "ui/MediaKeys.h"
 #include "ui/PlayerControls.h"
 #include "ui/ScreenFit.h"
 #include "ui/Title.h"
@@ -68,6 +70,8 @@ void TForm1::FormCreate(TObject*) {
     FMovie->OnClick = Bind<&TForm1::MovieClick>(this);
     FMovie->SetOnComplete(Bind<&TForm1::MovieComplete>(this));
     FControls = new TPlayerControls(this, FMovie);
+    new TKeepAwake(this, FMovie);
+    new TMediaKeys(this, FControls, FMovie);
     FAspect = 0;
 
     if (ParamCount() < 1 || !FileExists(ParamStr(1)))
