@@ -414,6 +414,11 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     }
 }
 
+void TWinControl::FontChanged() {
+    for (TControl* c : FControls)
+        c->FontChanged();
+}
+
 void TWinControl::SetVisible(bool value) {
     TControl::SetVisible(value);
     if (FHandle)

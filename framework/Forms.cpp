@@ -186,6 +186,7 @@ void TCustomForm::ScaleFont(int m, int d) {
         SetFontOf(FHandle, reinterpret_cast<LPARAM>(FontHandle()));
         EnumChildWindows(FHandle, &SetFontOf, reinterpret_cast<LPARAM>(FontHandle()));
     }
+    FontChanged();
 }
 
 void TCustomForm::ScaleBy(int m, int d) {

@@ -84,6 +84,11 @@ void TLabel::ChangeScale(int m, int d) {
     AdjustSize();
 }
 
+void TLabel::FontChanged() {
+    TWinControl::FontChanged();
+    AdjustSize();
+}
+
 void TLabel::AdjustSize() {
     if (!FAutoSize)
         return;

@@ -46,6 +46,7 @@ public:
     void SetAutoSize(bool value);
     void SetCaption(const std::string& caption) override;
     void ChangeScale(int multiplier, int divider) override;
+    void FontChanged() override;
 
     bool SetProperty(const std::string& name, const TLayoutValue& value) override;
 

@@ -541,23 +541,39 @@ TEST_F(AboutBoxTest, FollowsTheDisplayScaleItMeets) {
     AboutBox->Hide();
 }
 
+// A setting of the process's manifest as Windows reads it ("" for none).
+std::wstring ManifestSetting(const wchar_t* nameSpace, const wchar_t* name) {
+    wchar_t value[128] = L"";
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, nullptr, nameSpace, name, value, 128, &written))
+        return L"";
+    return value;
+}
+
 // This test program carries the program's resources, its manifest among them:
-// the process gets what the program gets from Windows. (test_framework, which
-// does not, runs unaware of the scale, as every program without one does.)
-TEST(Manifest, MakesTheProcessAwareOfEachMonitorsScaleWithCommonControls6) {
+// the process gets what the program gets from Windows.
+TEST(Manifest, AwareOfEachMonitorsScaleWithCommonControls6) {
+    const wchar_t* k2005 = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
+    const wchar_t* k2016 = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
+    const wchar_t* k2019 = L"http://schemas.microsoft.com/SMI/2019/WindowsSettings";
+    // PerMonitorV2 first, PerMonitor where Windows lacks it; dpiAware for the
+    // systems before 8.1, which read nothing else.
+    EXPECT_EQ(ManifestSetting(k2016, L"dpiAwareness"), L"PerMonitorV2, PerMonitor");
+    EXPECT_EQ(ManifestSetting(k2005, L"dpiAware"), L"true/pm");
+    // Deliberately not: the names keep the 260-unit rule, and the text the
+    // system's ANSI code page (the Western code-page suite relies on it).
+    EXPECT_EQ(ManifestSetting(k2016, L"longPathAware"), L"");
+    EXPECT_EQ(ManifestSetting(k2019, L"activeCodePage"), L"");
+
+    // What the process got (Wine gives per-monitor awareness, the first form
+    // it knows, and so does Windows from the setting above).
     using GetContext = DPI_AWARENESS_CONTEXT(WINAPI*)();
     using GetAwareness = int(WINAPI*)(DPI_AWARENESS_CONTEXT);
-    using Equal = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
     HMODULE user32 = GetModuleHandleA("user32.dll");
     auto getContext = reinterpret_cast<GetContext>(GetProcAddress(user32, "GetThreadDpiAwarenessContext"));
     auto getAwareness = reinterpret_cast<GetAwareness>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext"));
-    auto equal = reinterpret_cast<Equal>(GetProcAddress(user32, "AreDpiAwarenessContextsEqual"));
-    ASSERT_TRUE(getContext && getAwareness && equal);
-    DPI_AWARENESS_CONTEXT context = getContext();
-    EXPECT_EQ(getAwareness(context), 2) << "DPI_AWARENESS_PER_MONITOR_AWARE";
-    // The second form where Windows (or Wine 8) lacks the first.
-    EXPECT_TRUE(equal(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) ||
-                equal(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE));
+    ASSERT_TRUE(getContext && getAwareness);
+    EXPECT_EQ(getAwareness(getContext()), 2) << "DPI_AWARENESS_PER_MONITOR_AWARE";
 
     // The common controls the activation context names: version 6, from the
     // side-by-side store (Wine's reports 5.81 from either, so the file says).

@@ -375,6 +375,53 @@ class WindowManagerTest(unittest.TestCase):
         # It still plays once and ends.
         self.assertEqual(player.wait(timeout=TIMEOUT), 0)
 
+    def test_full_screen_from_the_normal_window_yields_to_a_window_brought_forward(self):
+        """Full screen from the normal window, then another program's window
+        brought forward (as Alt+Tab or the task bar does): it comes in front
+        of the movie, which does not stay on top."""
+        player = subprocess.Popen([WINE_RUN, EXE], env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (player.poll() is None and player.terminate(), player.wait()))
+
+        def find(name):
+            return wait_for(name, lambda: x_tool(self.env, "xdotool", "search", "--onlyvisible", "--name",
+                                                 "^" + re.escape(name) + "$").split())[0]
+
+        def tool(*args):
+            x_tool(self.env, "xdotool", *args)
+
+        empty = find("Pelorin")
+        tool("windowactivate", "--sync", empty)
+        tool("key", "--clearmodifiers", "ctrl+o")
+        wait_for("the open dialog to take the keyboard", lambda: x_tool(
+            self.env, "xdotool", "getwindowfocus", "-f").split() not in ([], [empty]))
+        tool("type", "--delay", 20, windows_path(data(CLIP)))
+        tool("key", "--clearmodifiers", "Return")
+        title = "Pelorin -" + CLIP + "-"
+        movie = find(title)
+        tool("windowactivate", "--sync", movie)
+        tool("key", "--clearmodifiers", "F11")
+        # Full screen makes the window anew: found again by its title, at the
+        # size of the screen.
+        movie = wait_for("full screen", lambda: (lambda w: w if w and "WIDTH=1280" in x_tool(
+            self.env, "xdotool", "getwindowgeometry", "--shell", w) else None)(find(title)))
+
+        other = subprocess.Popen(["xlogo"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (other.terminate(), other.wait()))
+        logo = find("xlogo")
+        tool("windowactivate", "--sync", logo)
+
+        def stacking():
+            ids = re.findall(r"0x[0-9a-f]+", x_tool(self.env, "xprop", "-root", "_NET_CLIENT_LIST_STACKING"))
+            return [int(i, 16) for i in ids]
+
+        order = wait_for("both windows in the manager's stacking order",
+                         lambda: (lambda o: o if int(movie) in o and int(logo) in o else None)(stacking()))
+        time.sleep(0.5)
+        order = stacking()
+        self.assertGreater(order.index(int(logo)), order.index(int(movie)),
+                           "the full-screen movie stays above the window brought forward")
+
 
 def check_full_screen_and_back(test, player, main):
     """A double-click on the moving picture: the whole screen, the picture still
