@@ -395,16 +395,20 @@ class WindowManagerTest(unittest.TestCase):
         tool("key", "--clearmodifiers", "ctrl+o")
         wait_for("the open dialog to take the keyboard", lambda: x_tool(
             self.env, "xdotool", "getwindowfocus", "-f").split() not in ([], [empty]))
-        tool("type", "--delay", 20, windows_path(data(CLIP)))
+        tool("type", "--delay", "20", windows_path(data(CLIP)))
         tool("key", "--clearmodifiers", "Return")
         title = "Pelorin -" + CLIP + "-"
         movie = find(title)
+        # Keys wait for the opening to end: the window then has the video's size.
+        wait_for("the video's size", lambda: "WIDTH=640" in x_tool(
+            self.env, "xdotool", "getwindowgeometry", "--shell", movie))
         tool("windowactivate", "--sync", movie)
         tool("key", "--clearmodifiers", "F11")
         # Full screen makes the window anew: found again by its title, at the
         # size of the screen.
-        movie = wait_for("full screen", lambda: (lambda w: w if w and "WIDTH=1280" in x_tool(
-            self.env, "xdotool", "getwindowgeometry", "--shell", w) else None)(find(title)))
+        movie = wait_for("full screen", lambda: next((w for w in x_tool(
+            self.env, "xdotool", "search", "--name", "^" + re.escape(title) + "$").split() if "WIDTH=1280" in x_tool(
+                self.env, "xdotool", "getwindowgeometry", "--shell", w)), None))
 
         other = subprocess.Popen(["xlogo"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: (other.terminate(), other.wait()))
