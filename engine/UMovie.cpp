@@ -573,3 +573,10 @@ void TMovie::WMGraphNotify(TMessage& message) {
     if (completed && FAutoClose && FOnComplete)
         FOnComplete(this);
 }
+
+bool TMovie::HasPicture() {
+    if (FState == msClosed || !FBasicVideo)
+        return false;
+    LONG width = 0, height = 0;
+    return SUCCEEDED(FBasicVideo->GetVideoSize(&width, &height)) && width > 0 && height > 0;
+}

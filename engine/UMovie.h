@@ -52,6 +52,9 @@ public:
     int64_t Duration() const { return FDuration; }
     int64_t Position() const { return FPosition; }
     int Volume() const { return FVolume; }
+    // Whether the loaded file shows a picture, as its graph says now: the
+    // video sizes stay those of an earlier file when a file has none.
+    bool HasPicture();
     int VideoWidth() const { return FVideoWidth; }
     int VideoHeight() const { return FVideoHeight; }
     int MaxIdealWidth() const { return FMaxIdealWidth; }

@@ -408,6 +408,12 @@ TEST_F(MainWindow, AsksWindowsToStayAwakeOnlyWhileAMoviePlays) {
         ASSERT_TRUE(PumpUntil([&] { return boxes.Count() >= 1; }, 5000));
     }
     EXPECT_EQ(CurrentExecutionState(), kLetGo);
+    // Sound alone after a picture: the picture's size stays, the display
+    // need not.
+    Drop({TestData(kClip)});
+    Drop({TestData(kTone)});
+    ASSERT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(CurrentExecutionState(), kSound);
     // The program ends while a movie plays.
     Drop({TestData(kClip)});
     EXPECT_EQ(CurrentExecutionState(), kPicture);

@@ -43,8 +43,11 @@ void TKeepAwake::Notification(TComponent* component, TOperation operation) {
 }
 
 void TKeepAwake::MovieStateChange(TObject*) {
-    if (FMovie)
-        Request(AwakeStateFor(FMovie->State(), FMovie->VideoWidth() > 0 && FMovie->VideoHeight() > 0));
+    if (!FMovie)
+        return;
+    // The graph is asked only when it plays: the other states let go anyway.
+    const TMovieState state = FMovie->State();
+    Request(AwakeStateFor(state, state == msPlaying && FMovie->HasPicture()));
 }
 
 void TKeepAwake::Request(EXECUTION_STATE state) {
