@@ -53,7 +53,8 @@ public:
     int64_t Position() const { return FPosition; }
     int Volume() const { return FVolume; }
     // Whether the loaded file shows a picture, as its graph says now: the
-    // video sizes stay those of an earlier file when a file has none.
+    // video sizes stay those of an earlier file when a file has none. Asks
+    // the renderer: not while the graph runs.
     bool HasPicture();
     int VideoWidth() const { return FVideoWidth; }
     int VideoHeight() const { return FVideoHeight; }

@@ -45,9 +45,14 @@ void TKeepAwake::Notification(TComponent* component, TOperation operation) {
 void TKeepAwake::MovieStateChange(TObject*) {
     if (!FMovie)
         return;
-    // The graph is asked only when it plays: the other states let go anyway.
     const TMovieState state = FMovie->State();
-    Request(AwakeStateFor(state, state == msPlaying && FMovie->HasPicture()));
+    // The graph is asked once a file is rendered and not yet running: a
+    // running renderer may be waiting on this very thread.
+    if (state == msLoaded)
+        FPicture = FMovie->HasPicture();
+    else if (state == msClosed)
+        FPicture = false;
+    Request(AwakeStateFor(state, FPicture));
 }
 
 void TKeepAwake::Request(EXECUTION_STATE state) {

@@ -39,4 +39,5 @@ private:
 
     TMovie* FMovie;
     EXECUTION_STATE FRequested = 0;
+    bool FPicture = false;  // the file loaded shows a picture
 };
