@@ -503,7 +503,7 @@ TEST_F(MainWindow, BothFormsShowTheProgramsIconAndFullScreenYields) {
             DeleteObject(info.hbmMask);
         }
         // The class's own, for whatever asks the class rather than the window.
-        EXPECT_NE(GetClassLongPtrW(wnd, GCLP_HICON), 0);
+        EXPECT_NE(GetClassLongPtrW(wnd, GCLP_HICON), ULONG_PTR{0});
     };
     expectIcons(Form1->Handle());
     expectIcons(AboutBox->Handle());
