@@ -8,6 +8,7 @@
 
 #include "engine/DirectShow.h"
 #include "framework/ExtCtrls.h"
+#include "framework/Watched.h"
 
 enum TMovieState : int32_t { msClosed = 0, msPlaying = 1, msStopped = 2, msPaused = 3, msLoaded = 4 };
 
@@ -78,6 +79,9 @@ public:
     // and the movie is closed.
     TNotifyEvent OnFailed() const { return FOnFailed; }
     void SetOnFailed(TNotifyEvent handler) { FOnFailed = handler; }
+    // Raised after every change of State, whatever made it: a command, the
+    // end of the stream, a failed opening, the release of the graph.
+    TNotifyEvent OnStateChange;
 
 protected:
     // A new native window (a form that changes its frame makes new windows for
@@ -144,7 +148,10 @@ private:
     int32_t FMinIdealWidth = 0;
     int32_t FMinIdealHeight = 0;
     int32_t FVolume = 7;
-    TMovieState FState = msClosed;
+    TWatched<TMovieState> FState{msClosed, [this] {
+                                     if (OnStateChange)
+                                         OnStateChange(this);
+                                 }};
     int32_t FVideoWidth = 0;
     int32_t FVideoHeight = 0;
     std::string FFileName;

@@ -203,6 +203,8 @@ WNDPROC TWinControl::RegisterWindowClass(const TCreateParams& p) {
     } else {
         wc.style = p.ClassStyle;
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        if (p.ProgramIcon)
+            wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
     }
     const std::wstring className = Utf8ToWide(p.WinClassName);
     wc.lpfnWndProc = &TWinControl::StdWndProc;
@@ -416,6 +418,11 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
         if (resized)
             AlignControls();
     }
+}
+
+void TWinControl::FontChanged() {
+    for (TControl* c : FControls)
+        c->FontChanged();
 }
 
 void TWinControl::SetVisible(bool value) {

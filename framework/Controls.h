@@ -68,6 +68,9 @@ public:
     void SetParentComponent(TComponent* parent) override;
     // Multiplies position and size by multiplier / divider (a form's scaling).
     virtual void ChangeScale(int multiplier, int divider);
+    // The form's font changed (the display's scale): what measures its text
+    // measures again.
+    virtual void FontChanged() {}
 
 protected:
     virtual void Click();
@@ -97,6 +100,7 @@ struct TCreateParams {
     std::string WinClassName;         // the window class registered for this control
     const char* BaseClass = nullptr;  // a system class to build on ("BUTTON"), or none
     UINT ClassStyle = CS_DBLCLKS;
+    bool ProgramIcon = false;  // the class shows the program's icon (MAINICON)
 };
 
 class TWinControl : public TControl {
@@ -125,6 +129,7 @@ public:
     void SetCaption(const std::string& caption) override;
     void SetColor(TColor color) override;
     void ChangeScale(int multiplier, int divider) override;
+    void FontChanged() override;
     virtual int ClientWidth();
     virtual int ClientHeight();
 

@@ -6,6 +6,7 @@
 #include "framework/ActnList.h"
 #include "framework/Background.h"
 #include "framework/Layout.h"
+#include "framework/StdCtrls.h"
 #include "framework/TextConversion.h"
 
 TApplication* Application = new TApplication(nullptr);
@@ -37,7 +38,34 @@ BOOL CALLBACK SetFontOf(HWND wnd, LPARAM font) {
     SendMessageW(wnd, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
     return TRUE;
 }
+
+// Functions of Windows 10 (1607) and later, looked up so that the program
+// still starts where they are missing.
+template <class F>
+F User32Function(const char* name) {
+    return reinterpret_cast<F>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name));
+}
+
+int SystemPixelsPerInch() {
+    TWindowDC screen(nullptr);
+    return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+}
 }  // namespace
+
+int WindowPixelsPerInch(HWND wnd) {
+    static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (wnd && getDpiForWindow)
+        if (UINT dpi = getDpiForWindow(wnd))
+            return static_cast<int>(dpi);
+    return SystemPixelsPerInch();
+}
+
+int SystemMetricForPixelsPerInch(int index, int pixelsPerInch) {
+    static const auto forDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    if (forDpi)
+        return forDpi(index, static_cast<UINT>(pixelsPerInch));
+    return MulDiv(GetSystemMetrics(index), pixelsPerInch, SystemPixelsPerInch());
+}
 
 // --------------------------------------------------------------- TCustomForm
 
@@ -116,6 +144,12 @@ bool TCustomForm::IsShortCut(TShortCut shortCut) {
         if (auto* list = dynamic_cast<TActionList*>(Components(i)))
             if (list->IsShortCut(shortCut))
                 return true;
+    // Enter and Esc press the form's default and cancel buttons.
+    if (shortCut == VK_RETURN || shortCut == VK_ESCAPE)
+        if (auto* button = static_cast<TButton*>(DialogButton(shortCut == VK_ESCAPE))) {
+            button->Click();
+            return true;
+        }
     return false;
 }
 
@@ -126,30 +160,38 @@ void TCustomForm::Loaded() {
         FMenuName.clear();
         SetMenu(dynamic_cast<TMainMenu*>(FindComponent(name)));
     }
-    if (FScaled && FPixelsPerInch > 0) {
+    if (FPixelsPerInch > 0) {
         int screen = ScreenPixelsPerInch();
-        if (screen != FPixelsPerInch)
-            ScaleBy(screen, FPixelsPerInch);
+        if (screen != FPixelsPerInch) {
+            // An unscaled form keeps its pixels, but text stays readable.
+            if (FScaled)
+                ScaleBy(screen, FPixelsPerInch);
+            else
+                ScaleFont(screen, FPixelsPerInch);
+        }
+        FCurrentPixelsPerInch = screen;
     }
 }
 
 int TCustomForm::ScreenPixelsPerInch() {
-    TWindowDC screen(nullptr);
-    return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    return SystemPixelsPerInch();
+}
+
+void TCustomForm::ScaleFont(int m, int d) {
+    FFont.Height = MulDiv(FFont.Height, m, d);
+    // The windows let go of the old font before it is deleted.
+    TGdiObject<HFONT> old;
+    old.Reset(FFontHandle.Release());
+    if (FHandle) {
+        SetFontOf(FHandle, reinterpret_cast<LPARAM>(FontHandle()));
+        EnumChildWindows(FHandle, &SetFontOf, reinterpret_cast<LPARAM>(FontHandle()));
+    }
+    FontChanged();
 }
 
 void TCustomForm::ScaleBy(int m, int d) {
     int clientWidth = ClientWidth(), clientHeight = ClientHeight();
-    FFont.Height = MulDiv(FFont.Height, m, d);
-    {
-        // The windows let go of the old font before it is deleted.
-        TGdiObject<HFONT> old;
-        old.Reset(FFontHandle.Release());
-        if (FHandle) {
-            SetFontOf(FHandle, reinterpret_cast<LPARAM>(FontHandle()));
-            EnumChildWindows(FHandle, &SetFontOf, reinterpret_cast<LPARAM>(FontHandle()));
-        }
-    }
+    ScaleFont(m, d);
     SetClientWidth(MulDiv(clientWidth, m, d));
     SetClientHeight(MulDiv(clientHeight, m, d));
     for (int i = 0; i < ControlCount(); ++i)
@@ -189,6 +231,7 @@ void TCustomForm::SetPosition(TPosition value) {
 void TCustomForm::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
     p.WinClassName = "Pelorin.TForm";
+    p.ProgramIcon = true;
     p.Style = WS_CLIPCHILDREN;
     p.ExStyle = 0;
     if (FParent)
@@ -209,10 +252,88 @@ void TCustomForm::CreateParams(TCreateParams& p) {
 
 void TCustomForm::CreateWnd() {
     TWinControl::CreateWnd();
+    if (!FParent)
+        UpdateIcons();
     if (FMenu)
         ::SetMenu(FHandle, FMenu->Handle());
     if (FVisible)
         ShowWindow(FHandle, SW_SHOWNORMAL);
+}
+
+void TCustomForm::UpdateIcons() {
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    const int ppi = WindowPixelsPerInch(FHandle);
+    auto load = [&](int metric) {
+        const int size = SystemMetricForPixelsPerInch(metric, ppi);
+        return static_cast<HICON>(LoadImageW(module, L"MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    };
+    HICON big = load(SM_CXICON), small = load(SM_CXSMICON);
+    // A program without the resource keeps the system's icon.
+    if (!big || !small) {
+        if (big)
+            DestroyIcon(big);
+        if (small)
+            DestroyIcon(small);
+        return;
+    }
+    SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    // The old ones go only now that the window has let go of them.
+    FBigIcon.Reset(big);
+    FSmallIcon.Reset(small);
+}
+
+void TCustomForm::WMDpiChanged(TMessage& m) {
+    const int ppi = LOWORD(m.WParam);
+    const RECT suggested = *reinterpret_cast<const RECT*>(m.LParam);
+    // Full screen covers its monitor, whose pixels do not change with its
+    // scale: it keeps covering it rather than take the scaled rectangle.
+    RECT window, monitor = MonitorArea(false);
+    GetWindowRect(FHandle, &window);
+    const bool coversMonitor = FBorderStyle == bsNone && EqualRect(&window, &monitor);
+    if (ppi > 0 && ppi != FCurrentPixelsPerInch) {
+        const int old = FCurrentPixelsPerInch;
+        FCurrentPixelsPerInch = ppi;
+        ScaleFont(ppi, old);
+        if (FScaled)
+            for (int i = 0; i < ControlCount(); ++i)
+                Controls(i)->ChangeScale(ppi, old);
+    }
+    UpdateIcons();
+    const RECT r = coversMonitor ? MonitorArea(false) : suggested;
+    // The new size reaches the resize handler, which keeps any lock it holds.
+    SetWindowPos(FHandle, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    m.Result = 0;
+}
+
+void TCustomForm::WMActivate(TMessage& m) {
+    if (LOWORD(m.WParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        FLastFocus = focus && IsChild(FHandle, focus) ? focus : nullptr;
+        TWinControl::WndProc(m);
+        return;
+    }
+    // The system gives the keyboard to the form itself; as in a dialog, the
+    // control that had it gets it back (a button then answers Space again).
+    TWinControl::WndProc(m);
+    if (HIWORD(m.WParam))  // minimised
+        return;
+    if (FLastFocus && IsWindow(FLastFocus) && IsChild(FHandle, FLastFocus) && IsWindowVisible(FLastFocus))
+        SetFocus(FLastFocus);
+    else
+        FocusFirstControl();
+}
+
+TWinControl* TCustomForm::DialogButton(bool cancel) {
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* button = dynamic_cast<TButton*>(Components(i));
+        if (!button || !(cancel ? button->Cancel() : button->Default()) || !button->HandleAllocated())
+            continue;
+        HWND wnd = button->Handle();
+        if (IsWindowVisible(wnd) && IsWindowEnabled(wnd))
+            return button;
+    }
+    return nullptr;
 }
 
 void TCustomForm::DestroyWnd() {
@@ -291,6 +412,15 @@ int TCustomForm::ShowModal() {
     // Every other window of this thread waits until the dialog is closed.
     std::vector<HWND> disabled;
     HandleNeeded();
+    // On top of the window it belongs to, not of every program: owned by the
+    // window that was active, else the main form, for as long as it is shown.
+    HWND owner = GetActiveWindow();
+    if (!owner || owner == FHandle || !TWinControl::FromHandle(owner))
+        owner =
+            Application->MainForm() && Application->MainForm() != this ? Application->MainForm()->Handle() : nullptr;
+    const LONG_PTR oldOwner = GetWindowLongPtrW(FHandle, GWLP_HWNDPARENT);
+    if (!FParent)
+        SetWindowLongPtrW(FHandle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
     for (HWND wnd : disabled)
         EnableWindow(wnd, FALSE);
@@ -308,12 +438,18 @@ int TCustomForm::ShowModal() {
     } catch (...) {
         for (HWND wnd : disabled)
             EnableWindow(wnd, TRUE);
+        if (!FParent && FHandle)
+            SetWindowLongPtrW(FHandle, GWLP_HWNDPARENT, oldOwner);
         FModal = false;
         throw;
     }
     for (HWND wnd : disabled)
         EnableWindow(wnd, TRUE);
     Hide();
+    // An owner that is destroyed takes its owned windows along (full screen
+    // makes the main form's window anew): the hidden dialog belongs to none.
+    if (!FParent && FHandle)
+        SetWindowLongPtrW(FHandle, GWLP_HWNDPARENT, oldOwner);
     FModal = false;
     return FModalResult;
 }
@@ -350,6 +486,8 @@ void TCustomForm::WndProc(TMessage& m) {
             Close();
             m.Result = 0;
             break;
+        case WM_DPICHANGED: WMDpiChanged(m); break;
+        case WM_ACTIVATE: WMActivate(m); break;
         case WM_MOUSEWHEEL:
             if (!OnMouseWheel) {
                 TWinControl::WndProc(m);

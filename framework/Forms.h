@@ -12,7 +12,14 @@ enum TFormStyle { fsNormal, fsStayOnTop };
 enum TPosition { poDesigned, poScreenCenter };
 enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
-// The form's font: a fixed pixel height, never rescaled for the screen's DPI.
+// The pixels per inch of the monitor a window is on, as the window sees it
+// (a program unaware of the display scale sees 96); the screen's setting where
+// the system has no setting per monitor, or for no window.
+int WindowPixelsPerInch(HWND wnd);
+// A system metric (SM_CXICON, say) at a number of pixels per inch.
+int SystemMetricForPixelsPerInch(int index, int pixelsPerInch);
+
+// The form's font: a pixel height at the form's current pixels per inch.
 struct TFont {
     std::string Name = "ＭＳ Ｐゴシック";
     int Height = -12;
@@ -53,8 +60,14 @@ public:
     // Layouts are made at PixelsPerInch (96 unless stated); a Scaled form
     // grows or shrinks its sizes, positions and font to the screen's setting
     // once its layout is read. An unscaled form keeps its pixels.
+    // Whatever its Scaled, a form's font follows the display's scale: when the
+    // layout is read, and when the window meets another scale (WM_DPICHANGED,
+    // where a Scaled form's controls follow too and the window takes the
+    // rectangle Windows suggests).
     bool Scaled() const { return FScaled; }
     int PixelsPerInch() const { return FPixelsPerInch; }
+    // The pixels per inch the font and layout stand at now.
+    int CurrentPixelsPerInch() const { return FCurrentPixelsPerInch; }
     void ScaleBy(int multiplier, int divider);
 
     void Show();
@@ -94,6 +107,15 @@ protected:
     void FocusFirstControl();
     // Frame size around the client area for the current styles.
     SIZE FrameExtent();
+    // The font at another scale; the windows that use it take the new one.
+    void ScaleFont(int multiplier, int divider);
+    // The program's icon (the resource MAINICON), large and small, at the
+    // window's pixels per inch: title bar, Alt+Tab and task bar.
+    void UpdateIcons();
+    void WMDpiChanged(TMessage& message);
+    void WMActivate(TMessage& message);
+    // The button that Enter (default) or Esc (cancel) clicks, if one can be.
+    TWinControl* DialogButton(bool cancel);
 
 private:
     TBorderStyle FBorderStyle = bsSizeable;
@@ -108,6 +130,10 @@ private:
     std::string FMenuName;  // from a layout, bound once the layout is read
     bool FScaled = true;
     int FPixelsPerInch = 96;
+    int FCurrentPixelsPerInch = 96;
+    TIconHandle FBigIcon, FSmallIcon;
+    // The child that had the keyboard when the form was last deactivated.
+    HWND FLastFocus = nullptr;
 };
 
 class TForm : public TCustomForm {

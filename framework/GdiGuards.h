@@ -97,3 +97,23 @@ public:
 private:
     T FObject = nullptr;
 };
+
+// Owns one icon made by LoadImage (not a shared one) and destroys it when
+// emptied, replaced or destroyed.
+class TIconHandle {
+public:
+    TIconHandle() = default;
+    ~TIconHandle() { Reset(); }
+    TIconHandle(const TIconHandle&) = delete;
+    TIconHandle& operator=(const TIconHandle&) = delete;
+
+    HICON Get() const { return FIcon; }
+    void Reset(HICON icon = nullptr) {
+        if (FIcon && FIcon != icon)
+            DestroyIcon(FIcon);
+        FIcon = icon;
+    }
+
+private:
+    HICON FIcon = nullptr;
+};

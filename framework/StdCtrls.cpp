@@ -19,7 +19,24 @@ void TButton::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
     p.BaseClass = "BUTTON";
     p.WinClassName = "Pelorin.TButton";
-    p.Style |= BS_PUSHBUTTON | WS_TABSTOP;
+    // The default button wears the thicker frame that says Enter presses it.
+    p.Style |= (FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+}
+
+void TButton::SetDefault(bool value) {
+    FDefault = value;
+    if (FHandle)
+        SendMessageW(FHandle, BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+bool TButton::SetProperty(const std::string& name, const TLayoutValue& v) {
+    if (name == "Default")
+        SetDefault(v.IsIdent("True"));
+    else if (name == "Cancel")
+        SetCancel(v.IsIdent("True"));
+    else
+        return TWinControl::SetProperty(name, v);
+    return true;
 }
 
 void TButton::WndProc(TMessage& m) {
@@ -64,6 +81,11 @@ void TLabel::SetCaption(const std::string& caption) {
 
 void TLabel::ChangeScale(int m, int d) {
     TWinControl::ChangeScale(m, d);
+    AdjustSize();
+}
+
+void TLabel::FontChanged() {
+    TWinControl::FontChanged();
     AdjustSize();
 }
 

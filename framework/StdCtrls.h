@@ -9,9 +9,23 @@ class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* owner);
 
+    // Enter anywhere in the form presses the Default button, Esc the Cancel
+    // one, as in a dialog box.
+    bool Default() const { return FDefault; }
+    void SetDefault(bool value);
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool value) { FCancel = value; }
+    using TWinControl::Click;
+
+    bool SetProperty(const std::string& name, const TLayoutValue& value) override;
+
 protected:
     void CreateParams(TCreateParams& params) override;
     void WndProc(TMessage& message) override;
+
+private:
+    bool FDefault = false;
+    bool FCancel = false;
 };
 
 // The button of dialogs: a push button with no picture and no result of its
@@ -32,6 +46,7 @@ public:
     void SetAutoSize(bool value);
     void SetCaption(const std::string& caption) override;
     void ChangeScale(int multiplier, int divider) override;
+    void FontChanged() override;
 
     bool SetProperty(const std::string& name, const TLayoutValue& value) override;
 

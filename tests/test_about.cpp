@@ -321,7 +321,8 @@ TEST_F(AboutBoxTest, ModalOnTopClosedByOkOrCloseBoxAndShownAgainUnchanged) {
     HWND ownerWnd = owner->Handle();
 
     struct TSeen {
-        bool ownerEnabled = true, topmost = false, dialogFrame = false, visible = false;
+        bool ownerEnabled = true, topmost = true, dialogFrame = false, visible = false;
+        HWND owner = nullptr;
         std::string caption, version;
         POINT centre{};
     };
@@ -332,6 +333,7 @@ TEST_F(AboutBoxTest, ModalOnTopClosedByOkOrCloseBoxAndShownAgainUnchanged) {
             seen.ownerEnabled = IsWindowEnabled(ownerWnd) != 0;
             seen.visible = IsWindowVisible(box) != 0;
             seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            seen.owner = GetWindow(box, GW_OWNER);
             seen.dialogFrame = !(GetWindowLongA(box, GWL_STYLE) & WS_THICKFRAME);
             seen.caption = TextOf(box);
             seen.version = TextOf(AboutBox->Version->Handle());
@@ -353,6 +355,9 @@ TEST_F(AboutBoxTest, ModalOnTopClosedByOkOrCloseBoxAndShownAgainUnchanged) {
         EXPECT_EQ(result, mrCancel);
         EXPECT_FALSE(IsWindowVisible(box));
         EXPECT_TRUE(IsWindowEnabled(ownerWnd));
+        // Hidden, it belongs to no window: a main form made anew (full
+        // screen) must not take it along.
+        EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
         return seen;
     };
 
@@ -360,7 +365,9 @@ TEST_F(AboutBoxTest, ModalOnTopClosedByOkOrCloseBoxAndShownAgainUnchanged) {
         TSeen seen = showAndClose(byCloseBox);
         EXPECT_TRUE(seen.visible);
         EXPECT_FALSE(seen.ownerEnabled) << "the main window must wait while the box is shown";
-        EXPECT_TRUE(seen.topmost);
+        // Above the window it was shown over, not above other programs.
+        EXPECT_EQ(seen.owner, ownerWnd);
+        EXPECT_FALSE(seen.topmost);
         EXPECT_TRUE(seen.dialogFrame);
         EXPECT_EQ(seen.caption, "バージョン情報");
         EXPECT_EQ(seen.version, "Ver.0.92.0.18");
@@ -371,10 +378,10 @@ TEST_F(AboutBoxTest, ModalOnTopClosedByOkOrCloseBoxAndShownAgainUnchanged) {
     EXPECT_EQ(AboutBox->ProductName->Caption(), "Pelorin");
 }
 
+namespace {
 // Every text of the box whole and inside its panel (or, for the button's, its
-// button), read from the windows themselves at this process's screen setting.
-TEST_F(AboutBoxTest, EveryTextWholeAndInsideItsPanel) {
-    ASSERT_EQ(ScreenPixelsPerInch(), ExpectedPixelsPerInch());
+// button), read from the windows themselves.
+void ExpectEveryTextWholeAndInsideItsPanel() {
     HWND form = AboutBox->Handle(), panel = AboutBox->Panel1->Handle();
 
     // The panel's inside: its client area less the two bevels.
@@ -417,6 +424,13 @@ TEST_F(AboutBoxTest, EveryTextWholeAndInsideItsPanel) {
     EXPECT_LT(caption.cx, button.right - button.left);
     EXPECT_LT(caption.cy, button.bottom - button.top);
 }
+}  // namespace
+
+// At this process's screen setting.
+TEST_F(AboutBoxTest, EveryTextWholeAndInsideItsPanel) {
+    ASSERT_EQ(ScreenPixelsPerInch(), ExpectedPixelsPerInch());
+    ExpectEveryTextWholeAndInsideItsPanel();
+}
 
 // The same at the larger screen settings users choose: each in a process of
 // its own, as a program reads the setting when it starts.
@@ -436,4 +450,137 @@ TEST(AboutBoxScreens, EveryTextWholeAndInsideItsPanelAt120And144PixelsPerInch) {
         EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
     }
     EXPECT_EQ(ScreenPixelsPerInch(), 96);
+}
+
+// The keys of a dialog box: Enter and Esc close it like its OK button, and
+// Space presses the button whenever it has the keyboard, also after the user
+// switched to another window and back.
+TEST_F(AboutBoxTest, EnterEscAndSpaceAfterSwitchingAwayCloseIt) {
+    auto owner = std::make_unique<TForm>(Application);
+    owner->Show();
+    HWND box = AboutBox->Handle();
+    enum TWay { wEnter, wEsc, wSpaceAfterSwitching };
+    for (TWay way : {wEnter, wEsc, wSpaceAfterSwitching}) {
+        SCOPED_TRACE(way);
+        bool focusBack = false, gaveUp = false;
+        RunSoon(
+            [&] {
+                HWND target = box;
+                if (way == wSpaceAfterSwitching) {
+                    // Another window of the program takes the keyboard, then
+                    // the box is activated again.
+                    TForm other(nullptr);
+                    other.Show();
+                    SetActiveWindow(other.Handle());
+                    PumpFor(100);
+                    SetActiveWindow(box);
+                    PumpFor(100);
+                    focusBack = GetFocus() == AboutBox->BitBtn1->Handle();
+                    target = GetFocus();
+                }
+                const WPARAM key = way == wEnter ? VK_RETURN : way == wEsc ? VK_ESCAPE : VK_SPACE;
+                PostMessageA(target, WM_KEYDOWN, key, 1);
+                PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+                // A key that does nothing would leave the box up for good.
+                RunSoon(
+                    [&] {
+                        gaveUp = true;
+                        PostMessageA(box, WM_CLOSE, 0, 0);
+                    },
+                    3000);
+            },
+            200);
+        EXPECT_EQ(AboutBox->ShowModal(), mrCancel);
+        RunSoon([] {}, 1);  // the fall-back is not needed any more
+        EXPECT_FALSE(gaveUp) << "the key did not close the box";
+        if (way == wSpaceAfterSwitching) {
+            EXPECT_TRUE(focusBack) << "the button did not get the keyboard back";
+        }
+        EXPECT_FALSE(IsWindowVisible(box));
+    }
+}
+
+// Sharp at any display scale: when the box meets another scale (moved to
+// another monitor, the scale changed), its font, labels, picture and button
+// follow and it takes the rectangle Windows suggests; and back again.
+TEST_F(AboutBoxTest, FollowsTheDisplayScaleItMeets) {
+    ASSERT_EQ(ScreenPixelsPerInch(), 96);
+    AboutBox->Show();
+    auto changeTo = [&](int ppi) {
+        RECT r;
+        GetWindowRect(AboutBox->Handle(), &r);
+        const int from = AboutBox->CurrentPixelsPerInch();
+        RECT suggested{r.left + 10, r.top + 20, r.left + 10 + MulDiv(r.right - r.left, ppi, from),
+                       r.top + 20 + MulDiv(r.bottom - r.top, ppi, from)};
+        SendMessageW(AboutBox->Handle(), WM_DPICHANGED, MAKEWPARAM(ppi, ppi), reinterpret_cast<LPARAM>(&suggested));
+        RECT now;
+        GetWindowRect(AboutBox->Handle(), &now);
+        EXPECT_TRUE(EqualRect(&now, &suggested)) << Describe(now) << " is not the suggested " << Describe(suggested);
+    };
+
+    changeTo(144);
+    EXPECT_EQ(AboutBox->CurrentPixelsPerInch(), 144);
+    LOGFONTW font{};
+    ASSERT_TRUE(GetObjectW(AboutBox->FontHandle(), sizeof(font), &font));
+    EXPECT_EQ(font.lfHeight, -18);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(AboutBox->Comments->Handle(), WM_GETFONT, 0, 0)),
+              AboutBox->FontHandle());
+    EXPECT_EQ(AboutBox->ProgramIcon->Width(), 86);  // 57 x 1.5, rounded
+    EXPECT_EQ(AboutBox->BitBtn1->Width(), 113);
+    EXPECT_EQ(AboutBox->BitBtn1->Top(), 216);
+    EXPECT_EQ(AboutBox->ProductName->Height(), LineHeight(AboutBox->FontHandle()));
+    ExpectEveryTextWholeAndInsideItsPanel();
+
+    changeTo(96);
+    ASSERT_TRUE(GetObjectW(AboutBox->FontHandle(), sizeof(font), &font));
+    EXPECT_EQ(font.lfHeight, -12);
+    EXPECT_EQ(AboutBox->ProgramIcon->Width(), 57);
+    EXPECT_EQ(AboutBox->BitBtn1->Width(), 75);
+    EXPECT_EQ(AboutBox->BitBtn1->Height(), 25);
+    ExpectEveryTextWholeAndInsideItsPanel();
+    AboutBox->Hide();
+}
+
+// A setting of the process's manifest as Windows reads it ("" for none).
+std::wstring ManifestSetting(const wchar_t* nameSpace, const wchar_t* name) {
+    wchar_t value[128] = L"";
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, nullptr, nameSpace, name, value, 128, &written))
+        return L"";
+    return value;
+}
+
+// This test program carries the program's resources, its manifest among them:
+// the process gets what the program gets from Windows.
+TEST(Manifest, AwareOfEachMonitorsScaleWithCommonControls6) {
+    const wchar_t* k2005 = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
+    const wchar_t* k2016 = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
+    const wchar_t* k2019 = L"http://schemas.microsoft.com/SMI/2019/WindowsSettings";
+    // PerMonitorV2 first, PerMonitor where Windows lacks it; dpiAware for the
+    // systems before 8.1, which read nothing else.
+    EXPECT_EQ(ManifestSetting(k2016, L"dpiAwareness"), L"PerMonitorV2, PerMonitor");
+    EXPECT_EQ(ManifestSetting(k2005, L"dpiAware"), L"true/pm");
+    // Deliberately not: the names keep the 260-unit rule, and the text the
+    // system's ANSI code page (the Western code-page suite relies on it).
+    EXPECT_EQ(ManifestSetting(k2016, L"longPathAware"), L"");
+    EXPECT_EQ(ManifestSetting(k2019, L"activeCodePage"), L"");
+
+    // What the process got (Wine gives per-monitor awareness, the first form
+    // it knows, and so does Windows from the setting above).
+    using GetContext = DPI_AWARENESS_CONTEXT(WINAPI*)();
+    using GetAwareness = int(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    auto getContext = reinterpret_cast<GetContext>(GetProcAddress(user32, "GetThreadDpiAwarenessContext"));
+    auto getAwareness = reinterpret_cast<GetAwareness>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext"));
+    ASSERT_TRUE(getContext && getAwareness);
+    EXPECT_EQ(getAwareness(getContext()), 2) << "DPI_AWARENESS_PER_MONITOR_AWARE";
+
+    // The common controls the activation context names: version 6, from the
+    // side-by-side store (Wine's reports 5.81 from either, so the file says).
+    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    ASSERT_NE(comctl, nullptr);
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(comctl, path, MAX_PATH);
+    EXPECT_NE(std::string(CharLowerA(path)).find("common-controls_6595b64144ccf1df_6."), std::string::npos) << path;
+    FreeLibrary(comctl);
 }

@@ -446,3 +446,196 @@ TEST_F(MainWindow, TheDialogTakesNamesInAnyScript) {
     EXPECT_EQ(Movie->State(), msPlaying);
     EXPECT_EQ(Form1->ClientWidth(), 352);
 }
+
+// --- a good citizen of the desktop ------------------------------------------
+
+namespace {
+// Under Wine, SetThreadExecutionState keeps the last continuous state and
+// returns it; a call without ES_CONTINUOUS then changes nothing.
+EXECUTION_STATE CurrentExecutionState() {
+    return SetThreadExecutionState(0);
+}
+constexpr EXECUTION_STATE kPicture = ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
+constexpr EXECUTION_STATE kSound = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
+constexpr EXECUTION_STATE kLetGo = ES_CONTINUOUS;
+
+// An application command as a keyboard's key makes it.
+LRESULT AppCommand(HWND wnd, int command) {
+    return SendMessageW(wnd, WM_APPCOMMAND, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(0, command | FAPPCOMMAND_KEY));
+}
+}  // namespace
+
+TEST_F(MainWindow, AsksWindowsToStayAwakeOnlyWhileAMoviePlays) {
+    EXPECT_EQ(CurrentExecutionState(), kLetGo);
+    // Sound alone: the system, not the display.
+    Drop({TestData(kTone)});
+    ASSERT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(CurrentExecutionState(), kSound);
+    // A picture: both. Paused, resumed, at the end, played again.
+    Drop({TestData(kClip)});
+    ASSERT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(CurrentExecutionState(), kPicture);
+    Form1->PlayerControls()->PlayPause();
+    EXPECT_EQ(CurrentExecutionState(), kLetGo);
+    Form1->PlayerControls()->PlayPause();
+    EXPECT_EQ(CurrentExecutionState(), kPicture);
+    Form1->PlayerControls()->SeekBy(int64_t{3600} * 10000000);
+    ASSERT_EQ(Movie->State(), msStopped);
+    EXPECT_EQ(CurrentExecutionState(), kLetGo);
+    Form1->PlayerControls()->PlayPause();
+    EXPECT_EQ(CurrentExecutionState(), kPicture);
+    // A failed opening releases the graph that played.
+    {
+        TBoxAnswerer boxes;
+        Drop({TestData(kUnplayable)});
+        ASSERT_TRUE(PumpUntil([&] { return boxes.Count() >= 1; }, 5000));
+    }
+    EXPECT_EQ(CurrentExecutionState(), kLetGo);
+    // Sound alone after a picture: the picture's size stays, the display
+    // need not.
+    Drop({TestData(kClip)});
+    Drop({TestData(kTone)});
+    ASSERT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(CurrentExecutionState(), kSound);
+    // The program ends while a movie plays.
+    Drop({TestData(kClip)});
+    EXPECT_EQ(CurrentExecutionState(), kPicture);
+    delete Form1;
+    Form1 = nullptr;
+    EXPECT_EQ(CurrentExecutionState(), kLetGo);
+}
+
+TEST_F(MainWindow, MediaKeysAndCommandsActOnTheMovieInEachState) {
+    HWND wnd = Form1->Handle();
+    // Without a movie they are not the player's: Windows may offer them to
+    // another program.
+    EXPECT_EQ(AppCommand(wnd, APPCOMMAND_MEDIA_PLAY_PAUSE), FALSE);
+    PostMessageA(wnd, WM_KEYDOWN, VK_MEDIA_PLAY_PAUSE, 1);
+    PumpFor(100);
+    EXPECT_EQ(Movie->State(), msClosed);
+
+    Drop({TestData(kClip)});
+    ASSERT_EQ(Movie->State(), msPlaying);
+    struct TStep {
+        int Command;
+        TMovieState From, To;
+    };
+    // Play only resumes, pause only pauses, stop stops on the first frame.
+    for (const TStep& step : {
+             TStep{APPCOMMAND_MEDIA_PLAY, msPlaying, msPlaying},
+             TStep{APPCOMMAND_MEDIA_PAUSE, msPlaying, msPaused},
+             TStep{APPCOMMAND_MEDIA_PAUSE, msPaused, msPaused},
+             TStep{APPCOMMAND_MEDIA_PLAY, msPaused, msPlaying},
+             TStep{APPCOMMAND_MEDIA_PLAY_PAUSE, msPlaying, msPaused},
+             TStep{APPCOMMAND_MEDIA_STOP, msPaused, msStopped},
+             TStep{APPCOMMAND_MEDIA_PAUSE, msStopped, msStopped},
+             TStep{APPCOMMAND_MEDIA_STOP, msStopped, msStopped},
+             TStep{APPCOMMAND_MEDIA_PLAY_PAUSE, msStopped, msPlaying},
+             TStep{APPCOMMAND_MEDIA_STOP, msPlaying, msStopped},
+             TStep{APPCOMMAND_MEDIA_PLAY, msStopped, msPlaying},
+         }) {
+        SCOPED_TRACE(step.Command);
+        ASSERT_EQ(Movie->State(), step.From);
+        EXPECT_EQ(AppCommand(wnd, step.Command), TRUE);
+        EXPECT_EQ(Movie->State(), step.To);
+        if (step.To == msStopped) {
+            EXPECT_EQ(Movie->GetPosition(), 0);
+        }
+    }
+    // The volume stays the system's.
+    const int volume = Movie->Volume();
+    AppCommand(wnd, APPCOMMAND_VOLUME_DOWN);
+    EXPECT_EQ(Movie->Volume(), volume);
+    EXPECT_EQ(Movie->State(), msPlaying);
+
+    // The play/pause key acts as Space does, from the picture too.
+    PostMessageA(Movie->Handle(), WM_KEYDOWN, VK_MEDIA_PLAY_PAUSE, 1);
+    EXPECT_TRUE(PumpUntil([&] { return Movie->State() == msPaused; }, 2000));
+
+    // Nothing while an opening runs, and nothing under a modal dialog.
+    Application->BeginBusy();
+    AppCommand(wnd, APPCOMMAND_MEDIA_PLAY_PAUSE);
+    Application->EndBusy();
+    EXPECT_EQ(Movie->State(), msPaused);
+    TMovieState underDialog = msClosed;
+    RunSoon(
+        [&] {
+            AppCommand(wnd, APPCOMMAND_MEDIA_PLAY);
+            PostMessageA(wnd, WM_KEYDOWN, VK_MEDIA_PLAY_PAUSE, 1);
+            PumpFor(100);
+            underDialog = Movie->State();
+            PostMessageA(AboutBox->Handle(), WM_CLOSE, 0, 0);
+        },
+        300);
+    Form1->AboutExecute(Form1);
+    EXPECT_EQ(underDialog, msPaused);
+}
+
+TEST_F(MainWindow, BothFormsShowTheProgramsIconAndFullScreenYields) {
+    AboutBox->HandleNeeded();
+    auto expectIcons = [](HWND wnd) {
+        for (auto [type, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
+            auto icon = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, type, 0));
+            ASSERT_NE(icon, nullptr) << type;
+            ICONINFO info{};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            BITMAP bm{};
+            GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm);
+            EXPECT_EQ(bm.bmWidth, GetSystemMetrics(metric)) << type;
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
+        // The class's own, for whatever asks the class rather than the window.
+        EXPECT_NE(GetClassLongPtrW(wnd, GCLP_HICON), ULONG_PTR{0});
+    };
+    expectIcons(Form1->Handle());
+    expectIcons(AboutBox->Handle());
+
+    // Full screen makes the window anew: the icon stays, and the window does
+    // not stay above a program the user brings forward.
+    Drop({TestData(kClip)});
+    Form1->PlayerControls()->ToggleFullScreen();
+    ASSERT_TRUE(Form1->PlayerControls()->FullScreen().Active());
+    expectIcons(Form1->Handle());
+    EXPECT_FALSE(GetWindowLongW(Form1->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    Form1->PlayerControls()->ToggleFullScreen();
+}
+
+// A display scale met (another monitor, the scale changed): the window takes
+// the rectangle Windows suggests, the font follows, and the aspect lock and
+// full screen hold.
+TEST_F(MainWindow, FollowsADisplayScaleWithTheLockAndFullScreenIntact) {
+    Drop({TestData(kClip)});
+    ASSERT_EQ(Form1->Aspect(), 0.75);
+    HWND wnd = Form1->Handle();
+    RECT r;
+    GetWindowRect(wnd, &r);
+    RECT suggested{20, 30, 20 + MulDiv(r.right - r.left, 144, 96), 30 + MulDiv(r.bottom - r.top, 144, 96)};
+    SendMessageW(wnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    GetWindowRect(wnd, &r);
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 30);
+    EXPECT_EQ(r.right, suggested.right);
+    EXPECT_EQ(Form1->CurrentPixelsPerInch(), 144);
+    EXPECT_EQ(Form1->Font().Height, -18);
+    EXPECT_EQ(Form1->ClientHeight(), RoundHalfEven(Form1->ClientWidth() * 0.75));
+    EXPECT_EQ(Movie->Width(), Form1->ClientWidth());
+    EXPECT_EQ(Movie->Height(), Form1->ClientHeight());
+    Form1->SetClientWidth(500);
+    EXPECT_EQ(Form1->ClientHeight(), 375);
+
+    // Full screen keeps covering its monitor, whose pixels the scale does not
+    // change, and leaves to the window from before.
+    GetWindowRect(wnd, &r);
+    Form1->PlayerControls()->ToggleFullScreen();
+    wnd = Form1->Handle();
+    RECT monitor = Form1->MonitorArea(false), full, small{0, 0, 100, 100};
+    SendMessageW(wnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&small));
+    GetWindowRect(wnd, &full);
+    EXPECT_TRUE(EqualRect(&full, &monitor));
+    Form1->PlayerControls()->ToggleFullScreen();
+    RECT back;
+    GetWindowRect(Form1->Handle(), &back);
+    EXPECT_TRUE(EqualRect(&back, &r));
+    EXPECT_EQ(Form1->ClientHeight(), 375);
+}

@@ -22,6 +22,7 @@
 #include "support/Paths.h"
 #include "support/Pump.h"
 #include "support/Screen.h"
+#include "ui/KeepAwake.h"
 
 namespace {
 
@@ -274,3 +275,51 @@ TEST_F(MoviePlayback, NamesThatDenoteNoFileLeaveThePlayingMovieAlone) {
 }
 
 }  // namespace
+
+namespace {
+// Counts the system commands that reach the form's own handling.
+struct TSysCommandRecorder {
+    TWndMethod Next;
+    int Reached = 0;
+    void Record(TMessage& m) {
+        if (m.Msg == WM_SYSCOMMAND)
+            ++Reached;
+        Next(m);
+    }
+};
+}  // namespace
+
+// While a picture plays the window refuses the screen saver and the monitor's
+// sleep, as players do; sound alone, paused or stopped, it lets them through.
+TEST_F(MoviePlayback, PlayingPictureRefusesTheScreenSaverAndMonitorSleep) {
+    TSysCommandRecorder recorder;
+    recorder.Next = Host->WindowProc;
+    Host->WindowProc = Bind<&TSysCommandRecorder::Record>(&recorder);
+    auto awake = std::make_unique<TKeepAwake>(Host, Movie);
+    auto reaches = [&](WPARAM command, LPARAM argument) {
+        const int before = recorder.Reached;
+        SendMessageW(Host->Handle(), WM_SYSCOMMAND, command, argument);
+        return recorder.Reached > before;
+    };
+
+    OpenClip();
+    EXPECT_TRUE(reaches(SC_SCREENSAVE, 0)) << "stopped";
+    Movie->PlayPause();
+    ASSERT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(awake->Requested(), ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+    EXPECT_FALSE(reaches(SC_SCREENSAVE, 0));
+    EXPECT_FALSE(reaches(SC_MONITORPOWER | 0x3, 2));  // the low bits are the system's
+    EXPECT_FALSE(reaches(SC_MONITORPOWER, 1));
+    EXPECT_TRUE(reaches(SC_MONITORPOWER, -1)) << "turning the monitor on is never refused";
+    Movie->PlayPause();
+    EXPECT_TRUE(reaches(SC_SCREENSAVE, 0)) << "paused";
+
+    Movie->OpenFile(TestData(kAudioOnly));
+    Movie->PlayPause();
+    ASSERT_EQ(Movie->State(), msPlaying);
+    EXPECT_EQ(awake->Requested(), ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+    EXPECT_TRUE(reaches(SC_SCREENSAVE, 0)) << "sound alone";
+
+    awake.reset();
+    Host->WindowProc = recorder.Next;
+}

@@ -14,8 +14,10 @@ void TFullScreen::Enter() {
     FKeepAspect = FMovie->KeepAspect();
     RECT monitor = FForm->MonitorArea(false);
     FForm->SetMenu(nullptr);
+    // Not above other programs: a window the user brings forward comes in
+    // front (Windows itself keeps the task bar behind an active full-screen
+    // window). The viewer keeps staying on top, as it does.
     FForm->SetBorderStyle(bsNone);
-    FForm->SetFormStyle(fsStayOnTop);
     FMovie->SetColor(RGB(0, 0, 0));
     FMovie->SetKeepAspect(true);
     FForm->SetBounds(monitor.left, monitor.top, monitor.right - monitor.left, monitor.bottom - monitor.top);

@@ -1,6 +1,7 @@
 // Full screen for the main window: the whole monitor it is on, no frame, no
-// menu bar, above other windows, the picture as large as fits with its ratio
-// kept on black. Leaving puts back exactly what was there before.
+// menu bar, the picture as large as fits with its ratio kept on black; above
+// other programs only while active (the viewer's stays on top, as the viewer
+// does). Leaving puts back exactly what was there before.
 #pragma once
 
 #include "framework/Forms.h"

@@ -3,6 +3,8 @@
 #include "engine/UMovie.h"
 #include "framework/SysUtils.h"
 #include "ui/AspectLock.h"
+#include "ui/KeepAwake.h"
+#include "ui/MediaKeys.h"
 #include "ui/PlayerControls.h"
 #include "ui/ScreenFit.h"
 #include "ui/Title.h"
@@ -71,6 +73,8 @@ void TForm1::FormCreate(TObject*) {
     FMovie->SetOnFailed(Bind<&TForm1::MovieFailed>(this));
     FControls = new TPlayerControls(this, FMovie);
     FAspectLock = new TAspectLock(this, [this] { return FControls->FullScreen().Active(); });
+    new TKeepAwake(this, FMovie);
+    new TMediaKeys(this, FControls, FMovie);
     FEmptyCaption = Caption();
 
     if (ParamCount() < 1 || !FileExists(ParamStr(1)))

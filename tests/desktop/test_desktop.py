@@ -245,11 +245,23 @@ class DesktopTest(BareDisplayTest):
         about = wait_for("the About box", self.player.dialog)
         self.assertEqual(about["caption"], "バージョン情報")
         self.assertFalse(self.player.main_window()["enabled"], "the About box is modal")
+        # Above its main window, not above other programs.
+        self.assertEqual(about["owner"], self.player.main_window()["hwnd"])
+        self.assertFalse(about["exstyle"] & WS_EX_TOPMOST)
         # Its OK button, as laid out: left 112, top 144, 75 x 25.
         ox, oy = about["client"][:2]
         click(ox + 112 + 37, oy + 144 + 12)
         wait_for("the About box to close", lambda: self.player.dialog() is None)
         self.assertTrue(self.player.main_window()["enabled"])
+        # Esc and Enter close it as OK does.
+        for closing in ("Escape", "Return"):
+            self.player.focus()
+            key("alt+h")
+            wait_for("the Help menu", self.player.popup_menus)
+            key("a")
+            wait_for("the About box", self.player.dialog)
+            key(closing)
+            wait_for("the About box to close on " + closing, lambda: self.player.dialog() is None)
 
     def test_menu_access_keys_open_the_dialog_and_close_the_window(self):
         self.player.focus()
@@ -523,6 +535,68 @@ class WindowManagerTest(unittest.TestCase):
         # It still plays once and ends.
         self.assertEqual(player.wait(timeout=TIMEOUT), 0)
 
+    def test_full_screen_from_the_normal_window_yields_to_a_window_brought_forward(self):
+        """Full screen from the normal window, then another program's window
+        brought forward (as Alt+Tab or the task bar does): it comes in front
+        of the movie, which does not stay on top."""
+        player = subprocess.Popen([WINE_RUN, EXE], env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (player.poll() is None and player.terminate(), player.wait()))
+
+        def find(name):
+            return wait_for(name, lambda: x_tool(self.env, "xdotool", "search", "--onlyvisible", "--name",
+                                                 "^" + re.escape(name) + "$").split())[0]
+
+        def tool(*args):
+            x_tool(self.env, "xdotool", *args)
+
+        empty = find("Pelorin")
+        tool("windowactivate", "--sync", empty)
+        tool("key", "--clearmodifiers", "ctrl+o")
+        wait_for("the open dialog to take the keyboard", lambda: x_tool(
+            self.env, "xdotool", "getwindowfocus", "-f").split() not in ([], [empty]))
+        tool("type", "--delay", "20", windows_path(data(CLIP)))
+        tool("key", "--clearmodifiers", "Return")
+        title = "Pelorin -" + CLIP + "-"
+        movie = find(title)
+        # Keys wait for the opening to end: the window then has the video's size.
+        wait_for("the video's size", lambda: "WIDTH=640" in x_tool(
+            self.env, "xdotool", "getwindowgeometry", "--shell", movie))
+        # Full screen makes the window anew: found again by its title, at the
+        # size of the screen. The key goes where the X focus is, which Wine
+        # may still be settling after the dialog: pressed again if it went
+        # astray.
+        def full_screen():
+            return next((w for w in x_tool(self.env, "xdotool", "search", "--name", "^" + re.escape(title) + "$").split()
+                         if "WIDTH=1280" in x_tool(self.env, "xdotool", "getwindowgeometry", "--shell", w)), None)
+
+        for attempt in range(3):
+            tool("windowactivate", "--sync", movie)
+            time.sleep(0.3)
+            tool("key", "--clearmodifiers", "F11")
+            try:
+                movie = wait_for("full screen", full_screen, timeout=5)
+                break
+            except AssertionError:
+                if attempt == 2:
+                    raise
+
+        other = subprocess.Popen(["xlogo"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (other.terminate(), other.wait()))
+        logo = find("xlogo")
+        tool("windowactivate", "--sync", logo)
+
+        def stacking():
+            ids = re.findall(r"0x[0-9a-f]+", x_tool(self.env, "xprop", "-root", "_NET_CLIENT_LIST_STACKING"))
+            return [int(i, 16) for i in ids]
+
+        order = wait_for("both windows in the manager's stacking order",
+                         lambda: (lambda o: o if int(movie) in o and int(logo) in o else None)(stacking()))
+        time.sleep(0.5)
+        order = stacking()
+        self.assertGreater(order.index(int(logo)), order.index(int(movie)),
+                           "the full-screen movie stays above the window brought forward")
+
 
     def x_window(self, title):
         return wait_for("the window named " + title, lambda: x_tool(
@@ -591,7 +665,10 @@ def check_full_screen_and_back(test, player, main):
     xdotool_double_click((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
     full = player.wait_main_window(lambda w: tuple(w["window"]) == SCREEN, "full screen")
     test.assertFalse(full["style"] & WS_CAPTION, "a full screen has no caption")
-    test.assertTrue(full["exstyle"] & WS_EX_TOPMOST, "a full screen stays on top")
+    # Above other programs exactly when the window was: the viewer's stays on
+    # top, the normal window's yields to a window the user brings forward.
+    test.assertEqual(bool(full["exstyle"] & WS_EX_TOPMOST), bool(main["exstyle"] & WS_EX_TOPMOST),
+                     "full screen changed whether the window stays on top")
     test.assertTrue(is_playing(client_rect(full)), "the double-click left the picture still")
     player.focus()
     key("Escape")
