@@ -10,8 +10,6 @@
 TDropShellCalls DropShellCalls = {&::IsWindow, &::DragAcceptFiles, &::DragQueryFileW, &::DragQueryPoint, &::DragFinish};
 
 namespace {
-const bool registered = RegisterComponentClass<TDropDst>("TDropDst");
-
 // Finishes the shell's drop however the handling ends, even when reporting
 // an error fails in turn.
 class TDropFinisher {
@@ -25,6 +23,10 @@ private:
     HDROP FDrop;
 };
 }  // namespace
+
+void RegisterDropFilesClasses() {
+    RegisterComponentClass<TDropDst>("TDropDst");
+}
 
 TDropDst::TDropDst(TComponent* owner) : TControlHook(owner) {
     FAcceptDrop = true;

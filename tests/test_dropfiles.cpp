@@ -672,7 +672,10 @@ public:
         return true;
     }
 };
-const bool probeRegistered = RegisterComponentClass<TLayoutProbe>("TLayoutProbe");
+const bool probeRegistered = [] {
+    RegisterComponentClass<TLayoutProbe>("TLayoutProbe");
+    return true;
+}();
 
 class TDropForm : public TForm {
 public:
