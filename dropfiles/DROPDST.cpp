@@ -1,6 +1,5 @@
 #include "dropfiles/DROPDST.h"
 
-#include "framework/Forms.h"
 #include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
@@ -81,7 +80,7 @@ void TDropDst::WndProc(TMessage& message) {
     try {
         DoFileDrop(drop);
     } catch (...) {
-        Application->HandleException(this);
+        HandleApplicationException(this);
     }
 }
 

@@ -6,7 +6,6 @@
 
 #include "engine/Trace.h"
 #include "framework/Background.h"
-#include "framework/Forms.h"
 #include "framework/SysUtils.h"
 #include "framework/TextConversion.h"
 
@@ -434,7 +433,7 @@ void TMovie::OpenFile(const std::string& fileName) {
     bool built = BuildGraph();
     TraceMark("open.built");
     if (!built) {
-        Application->ShowMessage("DirectXが利用できませんでした");
+        ApplicationShowMessage("DirectXが利用できませんでした");
         FFileName.clear();
         return;
     }
@@ -449,7 +448,7 @@ void TMovie::OpenFile(const std::string& fileName) {
     }
     TraceMark("open.rendered");
     if (*result != S_OK) {
-        Application->ShowMessage("このファイルは再生できません");
+        ApplicationShowMessage("このファイルは再生できません");
         ReleaseGraph();
         return;
     }
@@ -614,7 +613,7 @@ void TMovie::WMGraphNotify(TMessage& message) {
         ++FHeldNotifications;
         return;
     }
-    if (Application->Terminated())
+    if (ApplicationTerminated())
         return;
     if (!FMediaEventEx)
         return;
@@ -640,7 +639,7 @@ void TMovie::Fail() {
     // Released first: while the message is up, later notifications of the
     // same failure find no graph and ask nothing more.
     ReleaseGraph();
-    Application->ShowMessage("このファイルは再生できません");
+    ApplicationShowMessage("このファイルは再生できません");
     if (FOnFailed)
         FOnFailed(this);
 }
