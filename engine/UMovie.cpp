@@ -1,5 +1,8 @@
 #include "engine/UMovie.h"
 
+// after windows.h, which it needs
+#include <windowsx.h>
+
 #include <array>
 #include <cstdlib>
 #include <memory>
@@ -593,7 +596,7 @@ void TMovie::WndProc(TMessage& message) {
 }
 
 bool TMovie::IsSecondPress(const TMessage& message) {
-    POINT point{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+    POINT point{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
     LONG time = GetMessageTime();
     bool second = FPressed && static_cast<DWORD>(time - FPressTime) <= GetDoubleClickTime() &&
                   std::abs(point.x - FPressPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
