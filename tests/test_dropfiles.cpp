@@ -15,6 +15,7 @@
 #include "framework/Layout.h"
 #include "framework/StdCtrls.h"
 #include "support/Drops.h"
+#include "support/Publishing.h"
 
 #include <shlobj.h>
 
@@ -677,18 +678,17 @@ const bool probeRegistered = [] {
     return true;
 }();
 
-class TDropForm : public TForm {
+class TDropForm : public TPublishing<TDropForm> {
 public:
-    using TForm::TForm;
+    using TPublishing::TPublishing;
     TDropDst* DropDst1 = nullptr;
     std::vector<Names> Dropped;
 
-    std::span<const TPublishedMember> PublishedMembers() const override {
-        static const TPublishedMember members[] = {
+    static std::vector<TPublishedMember> Published() {
+        return {
             PublishedField<&TDropForm::DropDst1>("DropDst1"),
             PublishedMethod<&TDropForm::DropDst1FileDrop>("DropDst1FileDrop"),
         };
-        return members;
     }
 
 private:

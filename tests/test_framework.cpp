@@ -21,6 +21,7 @@
 #include "support/Drops.h"
 #include "support/HostForm.h"
 #include "support/ProcessUsage.h"
+#include "support/Publishing.h"
 #include "support/Pump.h"
 
 namespace {
@@ -136,22 +137,20 @@ TEST(Layouts, MistakesAreReportedNotSkipped) {
 
 namespace {
 // A root with typed published fields, as a designed form has them.
-class TFieldsRoot : public TComponent {
+class TFieldsRoot : public TPublishing<TFieldsRoot, TComponent> {
 public:
-    using TComponent::TComponent;
+    using TPublishing::TPublishing;
     TMenuItem* Item = nullptr;
     TLogged* Logged = nullptr;
     int Clicks = 0;
     void ItemClick(TObject*) { ++Clicks; }
 
-protected:
-    std::span<const TPublishedMember> PublishedMembers() const override {
-        static const TPublishedMember members[] = {
+    static std::vector<TPublishedMember> Published() {
+        return {
             PublishedField<&TFieldsRoot::Item>("Item"),
             PublishedField<&TFieldsRoot::Logged>("Logged"),
             PublishedMethod<&TFieldsRoot::ItemClick>("ItemClick"),
         };
-        return members;
     }
 };
 }  // namespace
@@ -479,20 +478,19 @@ TEST(Application, ErrorInAHandlerIsShownAndTheLoopGoesOn) {
 
 namespace {
 // A form read from a layout, with handlers that count.
-class TMenuForm : public TForm {
+class TMenuForm : public TPublishing<TMenuForm> {
 public:
-    TMenuForm(TComponent* owner, const std::string& layout) : TForm(owner) { ReadLayoutText(this, layout); }
+    TMenuForm(TComponent* owner, const std::string& layout) : TPublishing(owner) { ReadLayoutText(this, layout); }
     int Opened = 0, Clicked = 0, Closed = 0;
     void OpenExecute(TObject*) { ++Opened; }
     void ItemClick(TObject*) { ++Clicked; }
     void CloseExecute(TObject*) { ++Closed; }
-    std::span<const TPublishedMember> PublishedMembers() const override {
-        static const TPublishedMember members[] = {
+    static std::vector<TPublishedMember> Published() {
+        return {
             PublishedMethod<&TMenuForm::OpenExecute>("OpenExecute"),
             PublishedMethod<&TMenuForm::ItemClick>("ItemClick"),
             PublishedMethod<&TMenuForm::CloseExecute>("CloseExecute"),
         };
-        return members;
     }
 };
 
