@@ -141,8 +141,8 @@ static int screen_open(struct screen* s) {
     if (!s->dpy || !XShmQueryExtension(s->dpy))
         return 0;
     int scr = DefaultScreen(s->dpy);
-    s->img = XShmCreateImage(s->dpy, DefaultVisual(s->dpy, scr), DefaultDepth(s->dpy, scr), ZPixmap, NULL,
-                             &s->shm, DisplayWidth(s->dpy, scr), DisplayHeight(s->dpy, scr));
+    s->img = XShmCreateImage(s->dpy, DefaultVisual(s->dpy, scr), DefaultDepth(s->dpy, scr), ZPixmap, NULL, &s->shm,
+                             DisplayWidth(s->dpy, scr), DisplayHeight(s->dpy, scr));
     if (!s->img || s->img->bits_per_pixel != 32)
         return 0;
     s->shm.shmid = shmget(IPC_PRIVATE, s->img->bytes_per_line * s->img->height, IPC_CREAT | 0600);
@@ -199,7 +199,9 @@ int main(int argc, char** argv) {
         }
     }
     if (i >= argc) {
-        fprintf(stderr, "usage: runner [--frame] [--prefix DIR] [--xserver PID] [--log FILE] [--timeout SEC] -- program args...\n");
+        fprintf(stderr,
+                "usage: runner [--frame] [--prefix DIR] [--xserver PID] [--log FILE] [--timeout SEC]"
+                " -- program args...\n");
         return 2;
     }
     ticks_per_second = sysconf(_SC_CLK_TCK);

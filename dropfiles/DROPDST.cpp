@@ -1,6 +1,5 @@
 #include "dropfiles/DROPDST.h"
 
-#include "framework/Forms.h"
 #include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
@@ -10,8 +9,6 @@
 TDropShellCalls DropShellCalls = {&::IsWindow, &::DragAcceptFiles, &::DragQueryFileW, &::DragQueryPoint, &::DragFinish};
 
 namespace {
-const bool registered = RegisterComponentClass<TDropDst>("TDropDst");
-
 // Finishes the shell's drop however the handling ends, even when reporting
 // an error fails in turn.
 class TDropFinisher {
@@ -25,6 +22,10 @@ private:
     HDROP FDrop;
 };
 }  // namespace
+
+void RegisterDropFilesClasses() {
+    RegisterComponentClass<TDropDst>("TDropDst");
+}
 
 TDropDst::TDropDst(TComponent* owner) : TControlHook(owner) {
     FAcceptDrop = true;
@@ -79,7 +80,7 @@ void TDropDst::WndProc(TMessage& message) {
     try {
         DoFileDrop(drop);
     } catch (...) {
-        Application->HandleException(this);
+        HandleApplicationException(this);
     }
 }
 

@@ -21,6 +21,9 @@ struct TDropShellCalls {
 };
 extern TDropShellCalls DropShellCalls;
 
+// Makes TDropDst known to the layout reader (see RegisterFrameworkClasses).
+void RegisterDropFilesClasses();
+
 class TDropDst : public TControlHook {
 public:
     explicit TDropDst(TComponent* owner);

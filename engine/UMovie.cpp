@@ -1,12 +1,14 @@
 #include "engine/UMovie.h"
 
+// after windows.h, which it needs
+#include <windowsx.h>
+
 #include <array>
 #include <cstdlib>
 #include <memory>
 
 #include "engine/Trace.h"
 #include "framework/Background.h"
-#include "framework/Forms.h"
 #include "framework/SysUtils.h"
 #include "framework/TextConversion.h"
 
@@ -434,7 +436,7 @@ void TMovie::OpenFile(const std::string& fileName) {
     bool built = BuildGraph();
     TraceMark("open.built");
     if (!built) {
-        Application->ShowMessage("DirectXが利用できませんでした");
+        ApplicationShowMessage("DirectXが利用できませんでした");
         FFileName.clear();
         return;
     }
@@ -449,7 +451,7 @@ void TMovie::OpenFile(const std::string& fileName) {
     }
     TraceMark("open.rendered");
     if (*result != S_OK) {
-        Application->ShowMessage("このファイルは再生できません");
+        ApplicationShowMessage("このファイルは再生できません");
         ReleaseGraph();
         return;
     }
@@ -594,7 +596,7 @@ void TMovie::WndProc(TMessage& message) {
 }
 
 bool TMovie::IsSecondPress(const TMessage& message) {
-    POINT point{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+    POINT point{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
     LONG time = GetMessageTime();
     bool second = FPressed && static_cast<DWORD>(time - FPressTime) <= GetDoubleClickTime() &&
                   std::abs(point.x - FPressPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
@@ -614,7 +616,7 @@ void TMovie::WMGraphNotify(TMessage& message) {
         ++FHeldNotifications;
         return;
     }
-    if (Application->Terminated())
+    if (ApplicationTerminated())
         return;
     if (!FMediaEventEx)
         return;
@@ -640,7 +642,7 @@ void TMovie::Fail() {
     // Released first: while the message is up, later notifications of the
     // same failure find no graph and ask nothing more.
     ReleaseGraph();
-    Application->ShowMessage("このファイルは再生できません");
+    ApplicationShowMessage("このファイルは再生できません");
     if (FOnFailed)
         FOnFailed(this);
 }

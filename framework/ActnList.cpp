@@ -2,13 +2,6 @@
 
 #include <algorithm>
 
-#include "framework/Layout.h"
-
-namespace {
-const bool kRegistered =
-    RegisterComponentClass<TActionList>("TActionList") && RegisterComponentClass<TAction>("TAction");
-}
-
 TAction::TAction(TComponent* owner) : TComponent(owner) {}
 
 TAction::~TAction() {
@@ -38,7 +31,7 @@ bool TAction::SetProperty(const std::string& name, const TLayoutValue& v) {
     if (name == "Caption")
         FCaption = v.Str;
     else if (name == "ShortCut")
-        FShortCut = static_cast<TShortCut>(v.Int);
+        FShortCut = ShortCutFromLayout(v);
     else if (name == "RunsWhileBusy")
         FRunsWhileBusy = v.IsIdent("True");
     else if (name == "OnExecute")

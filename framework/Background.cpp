@@ -8,7 +8,7 @@
 #include <exception>
 #include <memory>
 
-#include "framework/Forms.h"
+#include "framework/Classes.h"
 
 namespace {
 // Work given up on that has not ended yet.
@@ -48,8 +48,8 @@ unsigned __stdcall RunJob(void* param) {
 
 class TBusyScope {
 public:
-    TBusyScope() { Application->BeginBusy(); }
-    ~TBusyScope() { Application->EndBusy(); }
+    TBusyScope() { ApplicationBeginBusy(); }
+    ~TBusyScope() { ApplicationEndBusy(); }
     TBusyScope(const TBusyScope&) = delete;
     TBusyScope& operator=(const TBusyScope&) = delete;
 };
@@ -59,15 +59,15 @@ public:
 bool WaitAnswering(TJob& job) {
     // Only a termination that comes while waiting gives the work up: a
     // caller that is already ending still gets its work done.
-    bool terminatedBefore = Application->Terminated();
+    bool terminatedBefore = ApplicationTerminated();
     TBusyScope busy;
     for (;;) {
-        if (!terminatedBefore && Application->Terminated())
+        if (!terminatedBefore && ApplicationTerminated())
             return false;
         DWORD woke = MsgWaitForMultipleObjectsEx(1, &job.Done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0)
             return true;
-        Application->ProcessMessages();
+        ApplicationProcessMessages();
     }
 }
 }  // namespace

@@ -28,6 +28,30 @@ TComponent* ApplicationMainForm() {
     return ApplicationHooks.MainForm ? ApplicationHooks.MainForm() : nullptr;
 }
 
+void ApplicationShowMessage(const std::string& text) {
+    if (ApplicationHooks.ShowMessage)
+        ApplicationHooks.ShowMessage(text);
+}
+
+bool ApplicationTerminated() {
+    return ApplicationHooks.Terminated && ApplicationHooks.Terminated();
+}
+
+void ApplicationBeginBusy() {
+    if (ApplicationHooks.BeginBusy)
+        ApplicationHooks.BeginBusy();
+}
+
+void ApplicationEndBusy() {
+    if (ApplicationHooks.EndBusy)
+        ApplicationHooks.EndBusy();
+}
+
+void ApplicationProcessMessages() {
+    if (ApplicationHooks.ProcessMessages)
+        ApplicationHooks.ProcessMessages();
+}
+
 TComponent* LayoutRoot() {
     return gLayoutRoot;
 }

@@ -200,8 +200,10 @@ TPublishedMember PublishedMethod(const char* name) {
 }
 
 // The application object stands above every component layer (it knows
-// forms and runs the message loop); what controls, menus, actions and
-// dialogs need of it they reach through these hooks, which it fills in.
+// forms and runs the message loop); what controls, menus, actions, dialogs,
+// the drop target, the movie control and the background runner need of it
+// they reach through these hooks, which it fills in (framework/Forms.cpp).
+// Only the forms unit and the program's own windows (ui/) name Application.
 struct TApplicationHooks {
     // Shows the error being handled; called inside a catch block.
     void (*HandleException)(TObject* sender) = nullptr;
@@ -209,6 +211,15 @@ struct TApplicationHooks {
     bool (*Busy)() = nullptr;
     // The main form, the owner of the program's dialogs; null before it is made.
     TComponent* (*MainForm)() = nullptr;
+    // The plain message box (TApplication::ShowMessage).
+    void (*ShowMessage)(const std::string& text) = nullptr;
+    // Whether the application was told to end.
+    bool (*Terminated)() = nullptr;
+    // Enters and leaves the busy state (TApplication::BeginBusy, EndBusy).
+    void (*BeginBusy)() = nullptr;
+    void (*EndBusy)() = nullptr;
+    // Dispatches what is waiting in the thread's queue, then returns.
+    void (*ProcessMessages)() = nullptr;
 };
 extern TApplicationHooks ApplicationHooks;
 
@@ -217,6 +228,13 @@ extern TApplicationHooks ApplicationHooks;
 void HandleApplicationException(TObject* sender);
 bool ApplicationBusy();
 TComponent* ApplicationMainForm();
+// The rest do nothing without an application (a program with no forms), and
+// ApplicationTerminated is then false.
+void ApplicationShowMessage(const std::string& text);
+bool ApplicationTerminated();
+void ApplicationBeginBusy();
+void ApplicationEndBusy();
+void ApplicationProcessMessages();
 
 // Typed lookup of a published method for an event property of a layout.
 template <class TEvent>

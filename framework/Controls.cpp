@@ -1,5 +1,8 @@
 #include "framework/Controls.h"
 
+// after windows.h, which it needs
+#include <windowsx.h>
+
 #include <algorithm>
 #include <map>
 
@@ -364,7 +367,7 @@ void TWinControl::WMLButtonUp(TMessage& m) {
     if (!FClicked)
         return;
     FClicked = false;
-    POINT pt{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+    POINT pt{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
     RECT r;
     GetClientRect(FHandle, &r);
     if (PtInRect(&r, pt))

@@ -7,12 +7,9 @@
 #include <vector>
 
 #include "framework/Controls.h"
-#include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
 namespace {
-const bool kRegistered = RegisterComponentClass<TOpenDialog>("TOpenDialog");
-
 // Room for a long path picked in the dialog: the dialog refuses, rather than
 // cuts, a name longer than its buffer.
 constexpr DWORD kNameBuffer = 32768;

@@ -1,12 +1,8 @@
 #include "framework/ExtCtrls.h"
 
-#include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
 namespace {
-const bool kRegistered = RegisterComponentClass<TPanel>("TPanel") && RegisterComponentClass<TTimer>("TTimer") &&
-                         RegisterComponentClass<TImage>("TImage");
-
 TBevelCut BevelFromLayout(const TLayoutValue& v) {
     if (v.IsIdent("bvLowered"))
         return bvLowered;

@@ -17,6 +17,11 @@ const bool kHooked = [] {
     ApplicationHooks.HandleException = [](TObject* sender) { Application->HandleException(sender); };
     ApplicationHooks.Busy = [] { return Application->Busy(); };
     ApplicationHooks.MainForm = []() -> TComponent* { return Application->MainForm(); };
+    ApplicationHooks.ShowMessage = [](const std::string& text) { Application->ShowMessage(text); };
+    ApplicationHooks.Terminated = [] { return Application->Terminated(); };
+    ApplicationHooks.BeginBusy = [] { Application->BeginBusy(); };
+    ApplicationHooks.EndBusy = [] { Application->EndBusy(); };
+    ApplicationHooks.ProcessMessages = [] { Application->ProcessMessages(); };
     return true;
 }();
 

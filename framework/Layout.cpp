@@ -70,9 +70,8 @@ private:
 };
 }  // namespace
 
-bool RegisterComponentClass(const char* className, TComponentFactory factory) {
+void RegisterComponentClass(const char* className, TComponentFactory factory) {
     Classes()[className] = factory;
-    return true;
 }
 
 void ReadLayoutText(TComponent* root, const std::string& utf8Text) {

@@ -18,14 +18,22 @@
 
 using TComponentFactory = TComponent* (*)(TComponent* owner);
 
-// Makes a class known by name to the layout reader. Returns true, so that a
-// module can register itself from a static initialiser.
-bool RegisterComponentClass(const char* className, TComponentFactory factory);
+// Makes a class known by name to the layout reader; a second registration of
+// a name replaces the first.
+void RegisterComponentClass(const char* className, TComponentFactory factory);
 
 template <class T>
-bool RegisterComponentClass(const char* className) {
-    return RegisterComponentClass(className, [](TComponent* owner) -> TComponent* { return new T(owner); });
+void RegisterComponentClass(const char* className) {
+    RegisterComponentClass(className, [](TComponent* owner) -> TComponent* { return new T(owner); });
 }
+
+// Makes the framework's classes known to the layout reader: actions, menus,
+// the open dialog, panels, timers, images, buttons and labels. A program
+// calls it, and the like of every other library whose classes its layouts
+// name, before it reads its first layout. Called from the program rather
+// than from static initialisers, so that a program that forgets fails at
+// its first layout, and a linker that drops unreferenced units loses no class.
+void RegisterFrameworkClasses();
 
 // Reads the layout text into root (the component the layout's outer object
 // describes): nested objects are created with root as owner and, when both

@@ -3,13 +3,9 @@
 #include <algorithm>
 
 #include "framework/ActnList.h"
-#include "framework/Layout.h"
 #include "framework/TextConversion.h"
 
 namespace {
-const bool kRegistered =
-    RegisterComponentClass<TMainMenu>("TMainMenu") && RegisterComponentClass<TMenuItem>("TMenuItem");
-
 // Numbers for WM_COMMAND, one per item for the life of the process. Zero is
 // left out: it is what a menu without an identifier reports.
 WORD NextCommand() {
@@ -87,7 +83,7 @@ bool TMenuItem::SetProperty(const std::string& name, const TLayoutValue& v) {
     if (name == "Caption")
         FCaption = v.Str;
     else if (name == "ShortCut")
-        FShortCut = static_cast<TShortCut>(v.Int);
+        FShortCut = ShortCutFromLayout(v);
     else if (name == "Action")
         FActionName = v.Str;
     else if (name == "OnClick")

@@ -46,6 +46,19 @@ TShortCut TextToShortCut(const std::string& text) {
     return 0;
 }
 
+TShortCut DeclaredShortCut(const std::string& text) {
+    TShortCut shortCut = TextToShortCut(text);
+    if (shortCut == 0)
+        throw Exception("Unknown shortcut: " + text);
+    return shortCut;
+}
+
+TShortCut ShortCutFromLayout(const TLayoutValue& value) {
+    if (value.Kind == TLayoutValue::vkString)
+        return DeclaredShortCut(value.Str);
+    return static_cast<TShortCut>(value.Int);
+}
+
 std::string ShortCutToText(TShortCut shortCut) {
     std::string name = KeyName(shortCut & 0xFF);
     if (name.empty())

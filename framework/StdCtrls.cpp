@@ -1,12 +1,6 @@
 #include "framework/StdCtrls.h"
 
-#include "framework/Layout.h"
 #include "framework/TextConversion.h"
-
-namespace {
-const bool kRegistered = RegisterComponentClass<TButton>("TButton") && RegisterComponentClass<TBitBtn>("TBitBtn") &&
-                         RegisterComponentClass<TLabel>("TLabel");
-}
 
 // ------------------------------------------------------------------ TButton
 

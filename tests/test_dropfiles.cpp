@@ -15,6 +15,7 @@
 #include "framework/Layout.h"
 #include "framework/StdCtrls.h"
 #include "support/Drops.h"
+#include "support/Publishing.h"
 
 #include <shlobj.h>
 
@@ -672,20 +673,22 @@ public:
         return true;
     }
 };
-const bool probeRegistered = RegisterComponentClass<TLayoutProbe>("TLayoutProbe");
+const bool probeRegistered = [] {
+    RegisterComponentClass<TLayoutProbe>("TLayoutProbe");
+    return true;
+}();
 
-class TDropForm : public TForm {
+class TDropForm : public TPublishing<TDropForm> {
 public:
-    using TForm::TForm;
+    using TPublishing::TPublishing;
     TDropDst* DropDst1 = nullptr;
     std::vector<Names> Dropped;
 
-    std::span<const TPublishedMember> PublishedMembers() const override {
-        static const TPublishedMember members[] = {
+    static std::vector<TPublishedMember> Published() {
+        return {
             PublishedField<&TDropForm::DropDst1>("DropDst1"),
             PublishedMethod<&TDropForm::DropDst1FileDrop>("DropDst1FileDrop"),
         };
-        return members;
     }
 
 private:

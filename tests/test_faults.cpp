@@ -36,6 +36,7 @@
 #include "support/HostForm.h"
 #include "support/MovieControl.h"
 #include "support/ProcessUsage.h"
+#include "support/Publishing.h"
 #include "support/Pump.h"
 #include "support/Unmanaged.h"
 #include "ui/UAbout.h"
@@ -256,10 +257,10 @@ std::string MessageOf(TRaise how, const std::string& message) {
 
 // A main window of its own kind: its drop handler opens and starts what was
 // dropped in its movie control, then raises if told to.
-class TRaisingForm : public TForm {
+class TRaisingForm : public TPublishing<TRaisingForm> {
 public:
     explicit TRaisingForm(TComponent* owner, const char* layout, TRaise raiseInCreate = rsCount)
-        : TForm(owner), FRaiseInCreate(raiseInCreate) {
+        : TPublishing(owner), FRaiseInCreate(raiseInCreate) {
         // As a designed form is made: its layout, then the creation handler.
         ReadLayoutText(this, layout);
         DoCreate();
@@ -271,13 +272,12 @@ public:
     int Drops = 0;
     size_t LastCount = 0;
 
-    std::span<const TPublishedMember> PublishedMembers() const override {
-        static const TPublishedMember members[] = {
+    static std::vector<TPublishedMember> Published() {
+        return {
             PublishedField<&TRaisingForm::DropDst1>("DropDst1"),
             PublishedMethod<&TRaisingForm::FormCreate>("FormCreate"),
             PublishedMethod<&TRaisingForm::DropDst1FileDrop>("DropDst1FileDrop"),
         };
-        return members;
     }
 
 private:
@@ -467,12 +467,6 @@ struct TCounter {
     int Count = 0;
     void Run(TObject*) { ++Count; }
 };
-
-std::string CaptionOf(HWND wnd) {
-    char text[512];
-    int n = GetWindowTextA(wnd, text, sizeof text);
-    return std::string(text, n > 0 ? n : 0);
-}
 
 WORD MenuCommand(int menu, int item) {
     return static_cast<WORD>(GetMenuItemID(GetSubMenu(GetMenu(Form1->Handle()), menu), item));

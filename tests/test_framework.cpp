@@ -5,10 +5,12 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "framework/ActnList.h"
 #include "framework/Background.h"
+#include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/GdiGuards.h"
@@ -19,6 +21,7 @@
 #include "support/Drops.h"
 #include "support/HostForm.h"
 #include "support/ProcessUsage.h"
+#include "support/Publishing.h"
 #include "support/Pump.h"
 
 namespace {
@@ -50,7 +53,10 @@ public:
     }
 };
 
-const bool kRegistered = RegisterComponentClass<TLogged>("TLogged");
+const bool kRegistered = [] {
+    RegisterComponentClass<TLogged>("TLogged");
+    return true;
+}();
 
 TLogged* Named(TComponent* owner, const char* name) {
     auto* c = new TLogged(owner);
@@ -131,22 +137,20 @@ TEST(Layouts, MistakesAreReportedNotSkipped) {
 
 namespace {
 // A root with typed published fields, as a designed form has them.
-class TFieldsRoot : public TComponent {
+class TFieldsRoot : public TPublishing<TFieldsRoot, TComponent> {
 public:
-    using TComponent::TComponent;
+    using TPublishing::TPublishing;
     TMenuItem* Item = nullptr;
     TLogged* Logged = nullptr;
     int Clicks = 0;
     void ItemClick(TObject*) { ++Clicks; }
 
-protected:
-    std::span<const TPublishedMember> PublishedMembers() const override {
-        static const TPublishedMember members[] = {
+    static std::vector<TPublishedMember> Published() {
+        return {
             PublishedField<&TFieldsRoot::Item>("Item"),
             PublishedField<&TFieldsRoot::Logged>("Logged"),
             PublishedMethod<&TFieldsRoot::ItemClick>("ItemClick"),
         };
-        return members;
     }
 };
 }  // namespace
@@ -185,6 +189,36 @@ TEST(Layouts, FieldsTakeOnlyComponentsOfTheirOwnClass) {
         EXPECT_EQ(other.Item, nullptr);
         EXPECT_EQ(other.Logged, nullptr);
     }
+}
+
+// The test programs are linked as the product is, without whole-archive: the
+// one call their entry makes is all that makes the framework's classes known,
+// each by the name layouts give it.
+TEST(Layouts, EveryFrameworkClassIsKnownThroughOneCall) {
+    TLogged root(nullptr);
+    ReadLayoutText(&root,
+                   "object R: TLogged\n"
+                   "  object ActionList1: TActionList\n    object Action1: TAction\n    end\n  end\n"
+                   "  object MainMenu1: TMainMenu\n    object MenuItem1: TMenuItem\n    end\n  end\n"
+                   "  object OpenDialog1: TOpenDialog\n  end\n"
+                   "  object Panel1: TPanel\n  end\n"
+                   "  object Timer1: TTimer\n    Enabled = False\n  end\n"
+                   "  object Image1: TImage\n  end\n"
+                   "  object Button1: TButton\n  end\n"
+                   "  object BitBtn1: TBitBtn\n  end\n"
+                   "  object Label1: TLabel\n  end\n"
+                   "end\n");
+    EXPECT_NE(dynamic_cast<TActionList*>(root.FindComponent("ActionList1")), nullptr);
+    EXPECT_NE(dynamic_cast<TAction*>(root.FindComponent("Action1")), nullptr);
+    EXPECT_NE(dynamic_cast<TMainMenu*>(root.FindComponent("MainMenu1")), nullptr);
+    EXPECT_NE(dynamic_cast<TMenuItem*>(root.FindComponent("MenuItem1")), nullptr);
+    EXPECT_NE(dynamic_cast<TOpenDialog*>(root.FindComponent("OpenDialog1")), nullptr);
+    EXPECT_NE(dynamic_cast<TPanel*>(root.FindComponent("Panel1")), nullptr);
+    EXPECT_NE(dynamic_cast<TTimer*>(root.FindComponent("Timer1")), nullptr);
+    EXPECT_NE(dynamic_cast<TImage*>(root.FindComponent("Image1")), nullptr);
+    EXPECT_EQ(typeid(*root.FindComponent("Button1")), typeid(TButton));
+    EXPECT_EQ(typeid(*root.FindComponent("BitBtn1")), typeid(TBitBtn));
+    EXPECT_NE(dynamic_cast<TLabel*>(root.FindComponent("Label1")), nullptr);
 }
 
 TEST(Layouts, NumbersSpanSigned64BitsAndNothingRunsIntoThem) {
@@ -444,20 +478,19 @@ TEST(Application, ErrorInAHandlerIsShownAndTheLoopGoesOn) {
 
 namespace {
 // A form read from a layout, with handlers that count.
-class TMenuForm : public TForm {
+class TMenuForm : public TPublishing<TMenuForm> {
 public:
-    TMenuForm(TComponent* owner, const std::string& layout) : TForm(owner) { ReadLayoutText(this, layout); }
+    TMenuForm(TComponent* owner, const std::string& layout) : TPublishing(owner) { ReadLayoutText(this, layout); }
     int Opened = 0, Clicked = 0, Closed = 0;
     void OpenExecute(TObject*) { ++Opened; }
     void ItemClick(TObject*) { ++Clicked; }
     void CloseExecute(TObject*) { ++Closed; }
-    std::span<const TPublishedMember> PublishedMembers() const override {
-        static const TPublishedMember members[] = {
+    static std::vector<TPublishedMember> Published() {
+        return {
             PublishedMethod<&TMenuForm::OpenExecute>("OpenExecute"),
             PublishedMethod<&TMenuForm::ItemClick>("ItemClick"),
             PublishedMethod<&TMenuForm::CloseExecute>("CloseExecute"),
         };
-        return members;
     }
 };
 
@@ -610,6 +643,50 @@ TEST(Menus, MenuBarOutlivesWindowsAndLeavesWithItsObject) {
     EXPECT_EQ(open->Action(), nullptr);
     open->Click();
     EXPECT_EQ(form->Opened, 0);
+}
+
+// A shortcut that names no key would never fire: where one is declared, the
+// mistake raises instead of leaving a dead key. Layouts may name a shortcut
+// or give its number.
+TEST(Menus, DeclaredShortcutsAreNamedOrNumberedAndAMisspeltOneRaises) {
+    EXPECT_EQ(DeclaredShortCut("Ctrl+Right"), scCtrl | VK_RIGHT);
+    for (const char* text : {"Ctrl+Rigth", "", "Ctrl+", "ctrl+o"}) {
+        try {
+            DeclaredShortCut(text);
+            ADD_FAILURE() << "no error for '" << text << "'";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), std::string("Unknown shortcut: ") + text);
+        }
+    }
+
+    TLogged root(nullptr);
+    ReadLayoutText(&root,
+                   "object R: TLogged\n"
+                   "  object Menu1: TMainMenu\n"
+                   "    object ByName: TMenuItem\n      ShortCut = 'Shift+F5'\n    end\n"
+                   "    object ByNumber: TMenuItem\n      ShortCut = 8308\n    end\n"
+                   "  end\n"
+                   "  object Open: TAction\n    ShortCut = 'Ctrl+O'\n  end\n"
+                   "  object Close: TAction\n    ShortCut = 16467\n  end\n"
+                   "end\n");
+    EXPECT_EQ(dynamic_cast<TMenuItem*>(root.FindComponent("ByName"))->ShortCut(), scShift | VK_F5);
+    EXPECT_EQ(dynamic_cast<TMenuItem*>(root.FindComponent("ByNumber"))->ShortCut(), 8308);
+    EXPECT_EQ(dynamic_cast<TAction*>(root.FindComponent("Open"))->ShortCut(), 16463);
+    EXPECT_EQ(dynamic_cast<TAction*>(root.FindComponent("Close"))->ShortCut(), scCtrl | 'S');
+
+    for (const char* misspelt : {
+             "object R: TLogged\n  object A: TAction\n    ShortCut = 'Ctrl+Rigth'\n  end\nend\n",
+             "object R: TLogged\n  object M: TMainMenu\n    object I: TMenuItem\n      ShortCut = 'Ctrl+Rigth'\n"
+             "    end\n  end\nend\n",
+         }) {
+        TLogged other(nullptr);
+        try {
+            ReadLayoutText(&other, misspelt);
+            ADD_FAILURE() << "no error for " << misspelt;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), "Unknown shortcut: Ctrl+Rigth");
+        }
+    }
 }
 
 TEST(GdiGuards, ObjectsAreDeletedOnceAndSelectionsPutBack) {

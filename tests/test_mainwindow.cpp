@@ -28,12 +28,6 @@ const char kTone[] = "tone.wav";     // sound only
 const char kUnplayable[] = "unplayable.avi";
 
 // Texts are read as UTF-16 and compared in UTF-8, as the program keeps them.
-std::string Caption(HWND wnd) {
-    wchar_t text[512];
-    int n = GetWindowTextW(wnd, text, 512);
-    return WideToUtf8(std::wstring_view(text, n > 0 ? n : 0));
-}
-
 std::string MenuText(HMENU menu, int position) {
     wchar_t text[256] = L"";
     int n = GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
@@ -159,7 +153,7 @@ TEST_F(MainWindow, MenuShowsTheDesignedCaptionsAndShortcut) {
     GetWindowRect(Form1->Handle(), &r);
     EXPECT_EQ(r.right - r.left, 328);
     EXPECT_EQ(r.bottom - r.top, 256);
-    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin");
+    EXPECT_EQ(CaptionOf(Form1->Handle()), "Pelorin");
 
     // Choosing "とじる(&X)" ends the program.
     SendMessageA(Form1->Handle(), WM_COMMAND, GetMenuItemID(file, 2), 0);
@@ -168,7 +162,7 @@ TEST_F(MainWindow, MenuShowsTheDesignedCaptionsAndShortcut) {
 
 TEST_F(MainWindow, OpenAndPlaySizesTheWindowAndLocksTheRatio) {
     Drop({TestData(kClip)});
-    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kClip + "-");
+    EXPECT_EQ(CaptionOf(Form1->Handle()), std::string("Pelorin -") + kClip + "-");
     EXPECT_EQ(Form1->ClientWidth(), 640);
     EXPECT_EQ(Form1->ClientHeight(), 480);
     EXPECT_EQ(Movie->State(), msPlaying);
@@ -221,7 +215,7 @@ TEST_F(MainWindow, OpenAndPlaySizesTheWindowAndLocksTheRatio) {
 TEST_F(MainWindow, SoundKeepsAUsableWindowWithTheLockOff) {
     const int designedWidth = Form1->ClientWidth(), designedHeight = Form1->ClientHeight();
     Drop({TestData(kTone)});
-    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kTone + "-");
+    EXPECT_EQ(CaptionOf(Form1->Handle()), std::string("Pelorin -") + kTone + "-");
     EXPECT_EQ(Movie->VideoWidth(), 0);
     EXPECT_FALSE(Movie->HasVideo());
     EXPECT_EQ(Form1->Aspect(), 0);
@@ -262,7 +256,7 @@ TEST_F(MainWindow, FailedOpeningsLeaveAnEmptyWindowAndNoFilesChangeNothing) {
         EXPECT_EQ(boxes.Seen()[0].Text, "このファイルは再生できません");
     }
     // The title names no file that is not loaded; the size stays, unlocked.
-    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin");
+    EXPECT_EQ(CaptionOf(Form1->Handle()), "Pelorin");
     EXPECT_EQ(Movie->State(), msClosed);
     EXPECT_EQ(Form1->ClientWidth(), 640);
     EXPECT_EQ(Form1->ClientHeight(), 480);
@@ -275,7 +269,7 @@ TEST_F(MainWindow, FailedOpeningsLeaveAnEmptyWindowAndNoFilesChangeNothing) {
     TScratchFolder folder("dropped folder");
     for (const std::string& name : {TestData("no such file.avi"), folder.Path()}) {
         Drop({name});
-        EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kClip + "-") << name;
+        EXPECT_EQ(CaptionOf(Form1->Handle()), std::string("Pelorin -") + kClip + "-") << name;
         EXPECT_EQ(Movie->State(), msPlaying) << name;
         EXPECT_EQ(Form1->ClientWidth(), 640) << name;
         EXPECT_EQ(Form1->Aspect(), 0.75) << name;
@@ -286,13 +280,13 @@ TEST_F(MainWindow, OnlyASingleDroppedFileOpens) {
     // Two at once: nothing happens, nothing is reported.
     PostDrop(Form1->Handle(), {TestData(kClip), TestData(kCif)});
     PumpFor(300);
-    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin");
+    EXPECT_EQ(CaptionOf(Form1->Handle()), "Pelorin");
     EXPECT_EQ(Movie->State(), msClosed);
 
     // One, through the window's real drop handling.
     PostDrop(Form1->Handle(), {TestData(kCif)});
     ASSERT_TRUE(PumpUntil([&] { return Movie->State() == msPlaying; }, 15000));
-    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kCif + "-");
+    EXPECT_EQ(CaptionOf(Form1->Handle()), std::string("Pelorin -") + kCif + "-");
     EXPECT_EQ(Form1->ClientWidth(), 352);
 }
 
@@ -304,14 +298,14 @@ TEST_F(MainWindow, CtrlOInThePictureOpensTheDialogWhichRemembersTheName) {
     AnswerOpenDialog("", false);
     TypeCtrlO(Movie->Handle());
     EXPECT_EQ(Movie->State(), msPlaying);
-    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kClip + "-");
+    EXPECT_EQ(CaptionOf(Form1->Handle()), std::string("Pelorin -") + kClip + "-");
 
     // A typed name, confirmed: it opens and plays like a drop.
     std::string cif = TestData(kCif);
     AnswerOpenDialog(cif, true);
     TypeCtrlO(Movie->Handle());
     EXPECT_EQ(Form1->OpenDialog1->FileName(), cif);
-    EXPECT_EQ(Caption(Form1->Handle()), std::string("Pelorin -") + kCif + "-");
+    EXPECT_EQ(CaptionOf(Form1->Handle()), std::string("Pelorin -") + kCif + "-");
     EXPECT_EQ(Form1->ClientWidth(), 352);
     EXPECT_EQ(Movie->State(), msPlaying);
 
@@ -441,7 +435,7 @@ TEST_F(MainWindow, TheDialogTakesNamesInAnyScript) {
     AnswerOpenDialog(picked, true);
     TypeCtrlO(Form1->Handle());
     EXPECT_EQ(Form1->OpenDialog1->FileName(), picked);
-    EXPECT_EQ(Caption(Form1->Handle()), "Pelorin -한글 𠮷😀.avi-");
+    EXPECT_EQ(CaptionOf(Form1->Handle()), "Pelorin -한글 𠮷😀.avi-");
     EXPECT_EQ(Movie->FileName(), picked);
     EXPECT_EQ(Movie->State(), msPlaying);
     EXPECT_EQ(Form1->ClientWidth(), 352);

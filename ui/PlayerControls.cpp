@@ -58,12 +58,14 @@ void TPlayerControls::Notification(TComponent* component, TOperation operation) 
 }
 
 void TPlayerControls::Add(const char* shortCut, std::function<void()> handler) {
+    // A misspelt key raises before anything is made.
+    TShortCut key = DeclaredShortCut(shortCut);
     auto* action = new TControlAction(this, [this, handler] {
         // Without a movie the keys do nothing.
         if (Loaded())
             handler();
     });
-    action->SetShortCut(TextToShortCut(shortCut));
+    action->SetShortCut(key);
 }
 
 bool TPlayerControls::Loaded() const {

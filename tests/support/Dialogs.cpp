@@ -52,6 +52,12 @@ std::string TextOf(HWND wnd) {
     return WideToUtf8(text);
 }
 
+std::string CaptionOf(HWND wnd) {
+    wchar_t text[1024] = {};
+    int n = GetWindowTextW(wnd, text, 1024);
+    return WideToUtf8(std::wstring_view(text, n > 0 ? n : 0));
+}
+
 HWND FindMessageBox() {
     HWND found = nullptr;
     EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&found));

@@ -18,6 +18,10 @@ struct TMessageBoxInfo {
 // A window's text, also of a window of another process whose thread waits in
 // a modal loop; read as UTF-16, in UTF-8.
 std::string TextOf(HWND wnd);
+// The caption Windows keeps for a window, read as UTF-16, in UTF-8: the one
+// caption reader of the tests. For a window of another process it needs
+// nothing of the window's thread, which may be ending.
+std::string CaptionOf(HWND wnd);
 // Reads a message box window; false if it is none.
 bool ReadMessageBox(HWND box, TMessageBoxInfo& info);
 // Presses the box's button of that caption the way a click would; false if

@@ -40,14 +40,6 @@ HWND WaitForWindow(DWORD pid, const char* cls, DWORD timeoutMs) {
     } while (GetTickCount() - start < timeoutMs);
     return nullptr;
 }
-
-// The caption Windows keeps for a top-level window, read as UTF-16: it needs
-// nothing of the window's thread, which may be ending.
-std::string CaptionOf(HWND wnd) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(wnd, text, 1024);
-    return WideToUtf8(text);
-}
 }  // namespace
 
 DWORD Scaled(DWORD ms) {
