@@ -131,7 +131,7 @@ private:
     bool FScaled = true;
     int FPixelsPerInch = 96;
     int FCurrentPixelsPerInch = 96;
-    TIconHandle FBigIcon, FSmallIcon;
+    TGdiObject<HICON> FBigIcon, FSmallIcon;
     // The child that had the keyboard when the form was last deactivated.
     HWND FLastFocus = nullptr;
 };

@@ -69,8 +69,17 @@ private:
     HGDIOBJ FOld;
 };
 
-// Owns one GDI object (a brush, a font, a bitmap) and deletes it when
-// emptied, replaced or destroyed. Not copyable: one owner per object.
+// How a handle of each kind is given back: icons made by LoadImage (never a
+// shared one) are destroyed, every other GDI object deleted.
+inline void DeleteHandle(HGDIOBJ object) {
+    DeleteObject(object);
+}
+inline void DeleteHandle(HICON icon) {
+    DestroyIcon(icon);
+}
+
+// Owns one GDI object (a brush, a font, a bitmap, an icon) and gives it back
+// when emptied, replaced or destroyed. Not copyable: one owner per object.
 template <class T>
 class TGdiObject {
 public:
@@ -90,7 +99,7 @@ public:
     // Deletes the object held, if any, and takes the new one.
     void Reset(T object = nullptr) {
         if (FObject && FObject != object)
-            DeleteObject(FObject);
+            DeleteHandle(FObject);
         FObject = object;
     }
 
@@ -98,22 +107,3 @@ private:
     T FObject = nullptr;
 };
 
-// Owns one icon made by LoadImage (not a shared one) and destroys it when
-// emptied, replaced or destroyed.
-class TIconHandle {
-public:
-    TIconHandle() = default;
-    ~TIconHandle() { Reset(); }
-    TIconHandle(const TIconHandle&) = delete;
-    TIconHandle& operator=(const TIconHandle&) = delete;
-
-    HICON Get() const { return FIcon; }
-    void Reset(HICON icon = nullptr) {
-        if (FIcon && FIcon != icon)
-            DestroyIcon(FIcon);
-        FIcon = icon;
-    }
-
-private:
-    HICON FIcon = nullptr;
-};
