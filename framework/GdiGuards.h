@@ -106,4 +106,3 @@ public:
 private:
     T FObject = nullptr;
 };
-
