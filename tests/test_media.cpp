@@ -68,8 +68,12 @@ const TMediaCase Cases[] = {
     {"one-pixel.avi", true, "MPEG-4 part 2 in AVI, 1 x 1", 1, 1, 3, true, TExpect::Plays, ""},
     {"msmpeg4v3.avi", true, "MS-MPEG-4 v3 + MP3 in AVI", 320, 240, 3, true, TExpect::Plays, ""},
     // Third-party files: the smallest valid files of their formats.
-    {"webm.webm", false, "VP8 in WebM, 8 x 8 (third-party)", 8, 8, 1, false, TExpect::Plays,
-     "one white picture for a second: nothing moves"},
+    // Its header says a second, but its one frame has no duration: the
+    // renderer ends the stream as soon as the frame is drawn (0.2 s after the
+    // start here), too soon for the picture to be caught every time.
+    {"webm.webm", false, "VP8 in WebM, 8 x 8 (third-party)", 8, 8, 0, false, TExpect::Plays,
+     "one white picture without a duration (the header says a second): over as soon as it is drawn; "
+     "only its window size and its end are checked"},
     {"mp3.mp3", false, "MP3, one frame (third-party)", 0, 0, 0.072, false, TExpect::SoundOnly, ""},
     {"wav.wav", false, "PCM WAV, no samples (third-party)", 0, 0, 0, false, TExpect::SoundOnly,
      "no samples: the program may end before its window can be looked at"},
