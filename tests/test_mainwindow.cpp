@@ -457,6 +457,22 @@ constexpr EXECUTION_STATE kLetGo = ES_CONTINUOUS;
 LRESULT AppCommand(HWND wnd, int command) {
     return SendMessageW(wnd, WM_APPCOMMAND, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(0, command | FAPPCOMMAND_KEY));
 }
+
+// A press of the keyboard's play/pause key as the keyboard makes it: down and
+// up, through the system's input, to the window in front.
+void PressPlayPauseKey(HWND front) {
+    SetForegroundWindow(front);
+    PumpFor(50);
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = VK_MEDIA_PLAY_PAUSE;
+        key.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+    }
+    keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+    PumpFor(200);
+}
 }  // namespace
 
 TEST_F(MainWindow, AsksWindowsToStayAwakeOnlyWhileAMoviePlays) {
@@ -542,9 +558,14 @@ TEST_F(MainWindow, MediaKeysAndCommandsActOnTheMovieInEachState) {
     EXPECT_EQ(Movie->Volume(), volume);
     EXPECT_EQ(Movie->State(), msPlaying);
 
-    // The play/pause key acts as Space does, from the picture too.
-    PostMessageA(Movie->Handle(), WM_KEYDOWN, VK_MEDIA_PLAY_PAUSE, 1);
-    EXPECT_TRUE(PumpUntil([&] { return Movie->State() == msPaused; }, 2000));
+    // The play/pause key acts as Space does, once for each press: a press
+    // brings both the key and its application command.
+    PressPlayPauseKey(wnd);
+    EXPECT_EQ(Movie->State(), msPaused);
+    PressPlayPauseKey(wnd);
+    EXPECT_EQ(Movie->State(), msPlaying);
+    PressPlayPauseKey(wnd);
+    EXPECT_EQ(Movie->State(), msPaused);
 
     // Nothing while an opening runs, and nothing under a modal dialog.
     Application->BeginBusy();

@@ -1,6 +1,5 @@
 #include "ui/MediaKeys.h"
 
-#include "framework/ActnList.h"
 #include "framework/Forms.h"
 #include "ui/PlayerControls.h"
 
@@ -31,12 +30,11 @@ TMediaKeys::TMediaKeys(TCustomForm* form, TPlayerControls* controls, TMovie* mov
     SetTarget(htForm);
     controls->FreeNotification(this);
     movie->FreeNotification(this);
-    // A shortcut among the controls' keys, so it meets the same rules; owned
-    // here, it leaves their list with this component.
-    auto* key = new TAction(this);
-    key->SetShortCut(VK_MEDIA_PLAY_PAUSE);
-    key->OnExecute = Bind<&TMediaKeys::PlayPauseKey>(this);
-    key->SetActionList(controls);
+    // No shortcut for the play/pause key itself: a press reaches the program
+    // as the key and as the application command the system makes of it
+    // (Wine sends the command first, whatever is then done with the key).
+    // Acting on both toggled twice, which looked like nothing; the command
+    // alone is acted on, and the key is left to its default handling.
 }
 
 void TMediaKeys::Notification(TComponent* component, TOperation operation) {
@@ -47,10 +45,6 @@ void TMediaKeys::Notification(TComponent* component, TOperation operation) {
         FControls = nullptr;
     if (component == FMovie)
         FMovie = nullptr;
-}
-
-void TMediaKeys::PlayPauseKey(TObject*) {
-    Run(mcPlayPause);
 }
 
 bool TMediaKeys::Run(TMediaCommand command) {

@@ -1,8 +1,8 @@
-// The media keys of keyboards, remote controls and headsets. The play/pause
-// key acts as Space does; the application commands Windows sends for media
-// keys (WM_APPCOMMAND) act on the movie, and the volume commands stay the
-// system's. Like the player's other keys they do nothing without a movie,
-// under a modal dialog or while an opening runs.
+// The media keys of keyboards, remote controls and headsets, as the
+// application commands (WM_APPCOMMAND) the system makes of them: play/pause
+// acts as Space does, play, pause and stop act on the movie, and the volume
+// commands stay the system's. Like the player's other keys they do nothing
+// without a movie, under a modal dialog or while an opening runs.
 #pragma once
 
 #include "dropfiles/CTLHOOK.h"
@@ -23,8 +23,8 @@ TMediaAction MediaActionFor(TMediaCommand command, TMovieState state);
 
 class TMediaKeys : public TControlHook {
 public:
-    // Owned by the form, whose application commands it answers; adds the
-    // play/pause key to the controls' keys.
+    // Owned by the form, whose application commands it answers, its
+    // children's included.
     TMediaKeys(TCustomForm* form, TPlayerControls* controls, TMovie* movie);
 
     // Runs a command; false when it is not the player's to run (none, or no
@@ -36,8 +36,6 @@ protected:
     void WndProc(TMessage& message) override;
 
 private:
-    void PlayPauseKey(TObject* sender);
-
     TCustomForm* FForm;
     TPlayerControls* FControls;
     TMovie* FMovie;
