@@ -164,7 +164,7 @@ void TMovie::RedrawHeldFrame() {
 
 // --------------------------------------------------------- small operations
 
-int64_t TMovie::GetPosition() {
+int64_t TMovie::GraphPosition() {
     int64_t result = -1;
     if (FMediaSeeking) {
         LONGLONG current = 0, stop = 0;
@@ -174,12 +174,25 @@ int64_t TMovie::GetPosition() {
     return result;
 }
 
+int64_t TMovie::GetPosition() {
+    int64_t result = GraphPosition();
+    if (result < 0 || FPositionCorrection == 0)
+        return result;
+    result += FPositionCorrection;
+    if (result < 0)
+        result = 0;
+    if (FDuration >= 0 && result > FDuration)
+        result = FDuration;
+    return result;
+}
+
 void TMovie::SetPosition(int64_t position) {
     if (!FMediaSeeking)
         return;
     LONGLONG p = position;
     FMediaSeeking->SetPositions(&p, AM_SEEKING_AbsolutePositioning, &p, AM_SEEKING_NoPositioning);
     FPosition = position;
+    FPositionCorrection = 0;
 }
 
 void TMovie::SetVolume(int level) {
@@ -429,6 +442,7 @@ void TMovie::OpenFile(const std::string& fileName) {
     TraceMark("open.start");
     ReleaseGraph();
     FPosition = 0;
+    FPositionCorrection = 0;
     // The sizes describe this file alone: one without a picture has none,
     // whatever was open before.
     FVideoWidth = FVideoHeight = 0;
@@ -502,7 +516,16 @@ void TMovie::PlayPause() {
         if (FTimer)
             FTimer->SetEnabled(true);
     } else {
+        // Wine's graph adds the earlier stretches of play since the last seek
+        // to its place at every pause after the first one (the picture stays
+        // right; paused at 0:06, it said 0:10, and the seeks went from
+        // there). The place read while still playing is the true one: what
+        // the graph says from now on is corrected to it, until the next seek.
+        int64_t playing = GetPosition();
         FMediaControl->Pause();
+        int64_t paused = GraphPosition();
+        if (playing >= 0 && paused >= 0)
+            FPositionCorrection = playing - paused;
         FState = msPaused;
         if (FTimer)
             FTimer->SetEnabled(false);

@@ -109,6 +109,8 @@ private:
     void ReadVideoSizes();
     // Stops, seeks and pauses, and waits until the frame there is shown.
     void Cue(int64_t position);
+    // The place as the graph says it, uncorrected; -1 when it cannot say.
+    int64_t GraphPosition();
     void WMRecue();
     // The chosen level to the graph; it hears it only while playing.
     void ApplyVolume();
@@ -143,6 +145,7 @@ private:
     TComPtr<ISampleGrabber> FSampleGrabber;
     int64_t FDuration = -1;
     int64_t FPosition = 0;
+    int64_t FPositionCorrection = 0;  // added to what the graph says (see PlayPause)
     int32_t FMaxIdealWidth = 0;
     int32_t FMaxIdealHeight = 0;
     int32_t FMinIdealWidth = 0;

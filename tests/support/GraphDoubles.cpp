@@ -305,6 +305,8 @@ HRESULT TFakeGraph::Pause() {
     ++PauseCalls;
     Stopped = false;
     Running = false;
+    if (OnPause)
+        OnPause();
     return Call(Plan, "IMediaControl::Pause", S_OK);
 }
 

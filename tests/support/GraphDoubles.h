@@ -137,6 +137,7 @@ struct TFakeGraph : StubGraphBuilder,
     HRESULT IdealSize_hr = S_OK;
     std::deque<TFakeEvent> Events;
     std::function<void()> OnStop;        // runs inside IMediaControl::Stop
+    std::function<void()> OnPause;       // runs inside IMediaControl::Pause
     std::function<void()> InRenderFile;  // runs first inside RenderFile, on its thread
 
     // What happened.
