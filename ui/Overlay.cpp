@@ -198,12 +198,8 @@ void TOverlay::TimeUp(TObject*) {
 }
 
 int TOverlay::TextHeight() {
-    int dpi = 96;
-    {
-        TWindowDC screen(nullptr);
-        if (screen.Get())
-            dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
-    }
+    // The scale of the monitor the picture is on, as the form's own.
+    const int dpi = WindowPixelsPerInch(FParent && FParent->HandleAllocated() ? FParent->Handle() : nullptr);
     int height = MulDiv(kDesignTextHeight, dpi, 96);
     // A small picture keeps most of itself in view.
     if (FParent && FParent->Height() > 0)

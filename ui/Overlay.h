@@ -50,7 +50,7 @@ private:
     // Sized to the content, over the picture's top left, above the form.
     void Place();
     void TimeUp(TObject* sender);
-    // The font's pixel height at the screen's setting.
+    // The font's pixel height at the picture's display scale.
     int TextHeight();
     HFONT Font();
     // The box's size for the content, from the text's extent.
